@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+
+// The loader log: one process-wide text file, "loaderlog.txt" in the start-up
+// directory. Every write opens the file, appends one line and closes it, so
+// the file is complete on disk after each line.
+
+// Fixes the log path from the current working directory and writes the header
+// line (truncating an earlier log). Call once, before the directory changes.
+void log_init();
+void log_enable(bool on);
+void log_text(const char* text);
+void log_text2(const char* text, const char* text2);
+void log_int(const char* label, int32_t value);
+void log_uint(const char* label, uint32_t value);
+void log_hex(const char* label, uint32_t value);
+void log_float(const char* label, float value);
+
+// The full path that log_init fixed ("" before it).
+const char* log_path();
+
+// Test support: forget the fixed path and make the next log_init write the
+// header again, as at process start.
+void log_reset_for_tests();
