@@ -1,4 +1,4 @@
-#include "model/mesh_geometry.h"
+#include "geometry/mesh_geometry.h"
 
 #include <cstring>
 
