@@ -51,6 +51,16 @@ void log_init() {
   }
 }
 
+void log_init_file(const char* path) {
+  std::memset(g_logPath, 0, sizeof g_logPath);
+  std::strncpy(g_logPath, path ? path : "", sizeof g_logPath - 1);
+  if (FILE* file = std::fopen(g_logPath, "w")) {
+    std::fputs(kHeader, file);
+    std::fclose(file);
+  }
+  g_headerPending = false;
+}
+
 void log_enable(bool on) { g_logEnabled = on; }
 
 void log_text(const char* text) {

@@ -16,6 +16,10 @@ void log_uint(const char* label, uint32_t value);
 void log_hex(const char* label, uint32_t value);
 void log_float(const char* label, float value);
 
+// Like log_init, but with the log file given by the caller (tools that keep
+// their own log of one load). Writes the header, truncating the file.
+void log_init_file(const char* path);
+
 // The full path that log_init fixed ("" before it).
 const char* log_path();
 
