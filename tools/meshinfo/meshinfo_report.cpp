@@ -1,0 +1,213 @@
+#include "tools/meshinfo/meshinfo_report.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+
+#include "base/log.h"
+#include "model/model_loader.h"
+#include "render/render_model.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: meshinfo MODEL\n"
+    "\n"
+    "Loads MODEL (a \"MeSh\" model file) and the script beside it (the path with\n"
+    "everything after its first \".\" replaced by \"txt\") with the viewer's loader,\n"
+    "then prints what was read: the chunks with their sizes, vertex and index\n"
+    "counts, the per-vertex layout, bones with their keys, the armature, the\n"
+    "named animations and the text commands, followed by the loader's log lines\n"
+    "for this load.\n"
+    "\n"
+    "The load stops after the file's chunks, the script and the consistency\n"
+    "check; no shadow volume, tangents or GPU buffers are built.\n"
+    "\n"
+    "Exit status: 0 the model loaded, 1 the load failed (the log says why),\n"
+    "2 bad usage.\n";
+
+const char* chunkName(uint32_t id) {
+  static const char* const kNames[] = {
+      "CHUNK_VECTORS",  "CHUNK_BLENDWEIGHTS", "CHUNK_MATRIXPALETTE",  "CHUNK_NORMALS",
+      "CHUNK_TEXCO0",   "CHUNK_TEXCO1",       "CHUNK_INDICES",        "CHUNK_MATERIALOFSETS",
+      "CHUNK_MATERIAL", "CHUNK_ANIMATION",    "CHUNK_ARMATURE"};
+  return id < std::size(kNames) ? kNames[id] : "(unknown)";
+}
+
+// A fresh empty file for this load's log; empty on failure.
+std::string makeLogFile() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "meshinfo-log-XXXXXX").string();
+  const int descriptor = mkstemp(pattern.data());
+  if (descriptor < 0) return {};
+  close(descriptor);
+  return pattern;
+}
+
+void printChunks(std::ostream& out, const std::vector<ChunkRecord>& chunks) {
+  out << "chunks: " << chunks.size() << "\n";
+  if (chunks.empty()) return;
+  out << "  offset    id  name                  header data     payload\n";
+  for (const ChunkRecord& chunk : chunks) {
+    out << "  " << std::setw(8) << std::left << chunk.offset << std::right << std::setw(4)
+        << chunk.header.Id << "  " << std::setw(20) << std::left << chunkName(chunk.header.Id)
+        << std::right << std::setw(13) << chunk.header.Chunkdatasize << std::setw(12)
+        << chunk.header.Datasize << "\n";
+  }
+}
+
+// The vertex record the upload builds from these lists.
+void printLayout(std::ostream& out, const MeshGeometry& mesh) {
+  int stride = 12;
+  out << "  vertex layout: position(12)";
+  if (!mesh.blendWeights.empty()) {
+    out << " weights(" << mesh.weightsPerVertex << "x4)";
+    stride += 4 * static_cast<int>(mesh.weightsPerVertex);
+  }
+  if (!mesh.paletteIndices.empty()) {
+    out << " palette(4)";
+    stride += 4;
+  }
+  if (!mesh.normals.empty()) {
+    out << " normal(12)";
+    stride += 12;
+  }
+  int sets = 0;
+  for (const BoundedArray<TexCoord2>* set : {&mesh.texCoords0, &mesh.texCoords1}) {
+    if (set->empty()) continue;
+    out << " texcoord" << sets++ << "(8)";
+    stride += 8;
+  }
+  if (mesh.hasTangents && sets > 0) {
+    out << " tangent(12)";
+    stride += 12;
+  }
+  out << " = " << stride << " bytes\n";
+}
+
+void printMesh(std::ostream& out, const MeshGeometry& mesh) {
+  out << "mesh:\n";
+  out << "  vertices: " << mesh.positions.count << "\n";
+  out << "  indices: " << mesh.indices.count << " (" << mesh.indices.count / 3 << " triangles)\n";
+  out << "  normals: " << mesh.normals.count << ", texture coords: " << mesh.texCoords0.count
+      << " + " << mesh.texCoords1.count << "\n";
+  if (!mesh.blendWeights.empty() || !mesh.paletteIndices.empty()) {
+    out << "  skinning: " << mesh.weightsPerVertex << " weights and " << mesh.paletteIndicesPerVertex
+        << " palette indices per vertex\n";
+  }
+  printLayout(out, mesh);
+  out << "  tangents: " << (mesh.hasTangents ? "requested" : "not requested") << "\n";
+}
+
+void printSkeleton(std::ostream& out, const RenderModel& model) {
+  out << "materials: " << model.materials.count << ", material offsets: " << model.materialOffsets.count
+      << "\n";
+  const int32_t bones = model.bones.count;
+  out << "bones: " << bones;
+  if (bones > 0) out << ", frames: " << model.bones[0].keys.count;
+  out << "\n";
+  if (bones > 0) out << "  bone   tag  keys  values per key  parent\n";
+  for (int32_t b = 0; b < bones; ++b) {
+    const cAnimationKeys& track = model.bones[b];
+    int32_t fewest = 0, most = 0;
+    for (int32_t k = 0; k < track.keys.count; ++k) {
+      const int32_t values = track.keys[k].values.count;
+      if (k == 0 || values < fewest) fewest = values;
+      if (k == 0 || values > most) most = values;
+    }
+    out << "  " << std::setw(4) << b << std::setw(6) << track.tag << std::setw(6) << track.keys.count
+        << std::setw(16);
+    if (fewest == most) {
+      out << fewest;
+    } else {
+      out << (std::to_string(fewest) + "-" + std::to_string(most));
+    }
+    out << std::setw(8);
+    if (b < model.boneParents.count) {
+      out << static_cast<int>(model.boneParents[b]);
+    } else {
+      out << "-";
+    }
+    out << "\n";
+  }
+  out << "armature: " << model.boneParents.count << " bones";
+  if (!model.boneOrder.empty()) {
+    out << ", order:";
+    for (uint8_t bone : model.boneOrder) out << " " << static_cast<int>(bone);
+  }
+  out << "\n";
+}
+
+void printScript(std::ostream& out, const RenderModel& model, const RenderModel& shadowModel,
+                 bool shadowRequested) {
+  out << "animations: " << model.animations.count << "\n";
+  for (const NamedAnimation& clip : model.animations) {
+    out << "  " << clip.name << ": " << clip.frames.count << " frames, " << clip.speed
+        << " ms per frame:";
+    for (int32_t frame : clip.frames) out << " " << frame;
+    out << "\n";
+  }
+  out << "text commands: " << model.textCommands.count << "\n";
+  for (const TextCommandEntry& entry : model.textCommands) {
+    out << "  " << entry.letter << " " << (entry.name.data ? entry.name.data : "") << "\n";
+  }
+  out << "shadow volume: ";
+  if (shadowRequested && !shadowModel.textCommands.empty() && shadowModel.textCommands[0].name.data) {
+    out << "requested, effect " << shadowModel.textCommands[0].name.data << "\n";
+  } else {
+    out << "not requested\n";
+  }
+}
+
+void printLog(std::ostream& out, const std::string& logPath) {
+  out << "loader log:\n";
+  std::ifstream in(logPath);
+  std::string line;
+  std::getline(in, line);  // the log's own header line
+  while (std::getline(in, line)) out << "  " << line << "\n";
+}
+
+}  // namespace
+
+int runMeshinfo(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+    out << kUsage;
+    return 0;
+  }
+  if (arguments.size() != 1 || arguments[0].empty() || arguments[0][0] == '-') {
+    err << kUsage;
+    return 2;
+  }
+  const std::string& path = arguments[0];
+
+  const std::string logPath = makeLogFile();
+  if (logPath.empty()) {
+    err << "meshinfo: cannot create a temporary file for the loader's log\n";
+    return 1;
+  }
+  log_init_file(logPath.c_str());
+  log_enable(true);
+
+  RenderModel model;
+  RenderModel shadowModel;
+  LoadTargets targets;
+  targets.keepInRam = 1;
+  targets.model = &model;
+  targets.shadowModel = &shadowModel;
+  ModelLoader loader;
+  const uint32_t loaded = loader.load(path.c_str(), targets);
+  log_enable(false);
+
+  out << "model: " << path << "\n";
+  out << "result: " << (loaded ? "loaded" : "load failed (the log below says why)") << "\n";
+  printChunks(out, loader.chunkTable());
+  printMesh(out, loader.mesh);
+  printSkeleton(out, model);
+  printScript(out, model, shadowModel, loader.shadowRequested);
+  printLog(out, logPath);
+
+  std::error_code ignored;
+  std::filesystem::remove(logPath, ignored);
+  return loaded ? 0 : 1;
+}
