@@ -36,7 +36,7 @@ long find(const std::vector<std::string>& lines, const std::string& line, long f
 TEST(MeshinfoTest, PrintsTheSummaryThenTheLoadersLogLines) {
   TempDir dir;
   const std::string path = dir.file("hero.x_out");
-  ASSERT_TRUE(writeModelFile(path, skinnedModel()));
+  ASSERT_TRUE(writeModelFile(path, sampleSkinnedModel()));
   ScriptDescription script;
   script.texture = "hero.bmp";
   script.effect = "skin.fx";
@@ -88,7 +88,7 @@ TEST(MeshinfoTest, PrintsTheSummaryThenTheLoadersLogLines) {
 TEST(MeshinfoTest, ExitCodesForAFailedLoadAndBadUsage) {
   TempDir dir;
   const std::string path = dir.file("broken.x_out");
-  ModelDescription written = staticModel();
+  ModelDescription written = sampleStaticModel();
   written.indices.push_back(9);
   ASSERT_TRUE(writeModelFile(path, written));
   ASSERT_TRUE(writeScriptBeside(path, ScriptDescription{}));

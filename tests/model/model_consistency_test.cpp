@@ -70,7 +70,7 @@ TEST(ModelConsistencyTest, EachBrokenRuleFailsTheLoadWithOneLineNamingIt) {
   LoaderLog log;
   ScriptFolder folder;
   for (const Violation& violation : cases) {
-    ModelDescription written = skinnedModel();
+    ModelDescription written = sampleSkinnedModel();
     violation.breakIt(written);
     log.restart();
     RenderModel model;

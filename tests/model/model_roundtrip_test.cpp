@@ -60,7 +60,7 @@ TEST(ModelWriterTest, WritesTheByteLayoutOfTheFormat) {
 TEST(ModelRoundTripTest, StaticMeshFromFileKeepsEveryFieldAndLogsEachStep) {
   LoaderLog log;
   TempDir dir;
-  const ModelDescription written = staticModel();
+  const ModelDescription written = sampleStaticModel();
   const std::string path = dir.file("quad.x_out");
   ASSERT_TRUE(writeModelFile(path, written));
   ASSERT_TRUE(writeScriptBeside(path, {"wall.bmp", "", "plain.fx", false, "", {}}));
@@ -97,7 +97,7 @@ TEST(ModelRoundTripTest, StaticMeshFromFileKeepsEveryFieldAndLogsEachStep) {
 TEST(ModelRoundTripTest, SkinnedMeshWithTwoTextureSetsKeepsEveryField) {
   LoaderLog log;
   ScriptFolder folder;
-  const ModelDescription written = skinnedModel();
+  const ModelDescription written = sampleSkinnedModel();
   RenderModel model;
   ModelLoader loader;
   ASSERT_EQ(loadBytes(loader, writeModelBytes(written), folder.modelPath(), model), 1u);
@@ -145,7 +145,7 @@ TEST(ModelRoundTripTest, SkinnedMeshWithTwoTextureSetsKeepsEveryField) {
 TEST(ModelRoundTripTest, RepeatedChunksReplaceAndATrailingFragmentIsIgnored) {
   LoaderLog log;
   ScriptFolder folder;
-  ModelDescription written = staticModel();
+  ModelDescription written = sampleStaticModel();
   written.normals.clear();
   written.texCoords0.clear();
   // A second, different vertex list after the indices replaces the first one.

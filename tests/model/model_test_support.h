@@ -1,6 +1,6 @@
 #pragma once
 // Shared pieces of the model tests: a loader log routed into a temporary
-// folder, two writer-made models, and a load from memory beside a script.
+// folder and a load from memory beside a script.
 #include <algorithm>
 #include <sstream>
 #include <string>
@@ -11,6 +11,7 @@
 #include "render/render_model.h"
 #include "tests/support/temp_dir.h"
 #include "tools/model_writer/model_writer.h"
+#include "tools/model_writer/sample_models.h"
 #include "tools/model_writer/script_writer.h"
 
 class LoaderLog {
@@ -51,53 +52,6 @@ class LoaderLog {
  private:
   TempDir dir_;
 };
-
-inline Matrix4 numberedMatrix(float base) {
-  Matrix4 matrix;
-  for (int i = 0; i < 16; ++i) matrix.m[i] = base + static_cast<float>(i);
-  return matrix;
-}
-
-// A quad of two triangles with normals and one texture set.
-inline ModelDescription staticModel() {
-  ModelDescription model;
-  model.positions = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0.5f}};
-  model.normals = {{0, 0, -1}, {0, 0, -1}, {0, 0.6f, -0.8f}, {0, 0, -1}};
-  model.texCoords0 = {{0, 0}, {1, 0}, {1, 1}, {0, 0.25f}};
-  model.indices = {0, 1, 2, 0, 2, 3};
-  return model;
-}
-
-// The quad skinned to two bones (bone 1 child of bone 0, three keys each),
-// with both texture sets, materials and material offsets.
-inline ModelDescription skinnedModel() {
-  ModelDescription model = staticModel();
-  model.texCoords1 = {{0.5f, 0.5f}, {0.75f, 0.5f}, {0.75f, 0.75f}, {0.5f, 0.75f}};
-  model.weightsPerVertex = 2;
-  model.blendWeights = {1, 0, 0.5f, 0.5f, 0.25f, 0.75f, 0, 1};
-  model.paletteIndicesPerVertex = 2;
-  model.paletteIndices = {0, 1, 0, 1, 1, 0, 1, 1};
-  model.materialOffsets = {0, 6};
-  CMaterial material;
-  for (int i = 0; i < 17; ++i) material.values[i] = 0.5f * static_cast<float>(i);
-  model.materials = {material, CMaterial{}};
-  for (int b = 0; b < 2; ++b) {
-    WrittenTrack track;
-    track.tag = 10 + b;
-    for (int k = 0; k < 3; ++k) {
-      WrittenKey key;
-      key.tag = 100 * b + k;
-      const Matrix4 local = numberedMatrix(static_cast<float>(10 * b + k));
-      key.values.assign(local.m, local.m + 16);
-      track.keys.push_back(key);
-    }
-    track.offset = numberedMatrix(-static_cast<float>(b));
-    model.bones.push_back(track);
-  }
-  model.boneParents = {255, 0};
-  model.boneOrder = {0, 1};
-  return model;
-}
 
 // Loads bytes from memory as if they were the file at modelPath (whose script
 // must exist), into model and, when given, shadowModel.

@@ -139,7 +139,7 @@ TEST_F(TextCommandsTest, ScriptPathReplacesEverythingAfterTheFirstDot) {
   std::filesystem::create_directories(dir_.path() / "data");
   std::filesystem::create_directories(dir_.path() / "bin");
   std::filesystem::current_path(dir_.path() / "bin");
-  ASSERT_TRUE(writeModelFile("../data/wall.x_out", staticModel()));
+  ASSERT_TRUE(writeModelFile("../data/wall.x_out", sampleStaticModel()));
   ASSERT_TRUE(writeScriptFile(".txt", "t from_dot_txt.bmp"));
 
   log_.restart();
@@ -151,7 +151,7 @@ TEST_F(TextCommandsTest, ScriptPathReplacesEverythingAfterTheFirstDot) {
 
   // Without its script the whole load fails; a path without "." gets ".txt".
   std::filesystem::remove(".txt");
-  ASSERT_TRUE(writeModelFile("plain", staticModel()));
+  ASSERT_TRUE(writeModelFile("plain", sampleStaticModel()));
   log_.restart();
   ModelLoader again;
   EXPECT_EQ(again.load("plain", targets), 0u);
