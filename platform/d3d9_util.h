@@ -12,6 +12,3 @@ UINT VertexSizeOfFVF(DWORD fvf);
 
 // Levels of a full mip chain down to 1 x 1.
 UINT FullMipChainLength(UINT width, UINT height);
-
-// Bytes per texel of an uncompressed format; 0 for unknown or block formats.
-UINT BytesPerTexel(D3DFORMAT format);

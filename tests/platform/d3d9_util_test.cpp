@@ -46,17 +46,11 @@ TEST(D3D9Util, VertexSizeOfTheLayoutsInUse) {
   }
 }
 
-TEST(D3D9Util, MipChainsAndTexelSizes) {
+TEST(D3D9Util, MipChains) {
   EXPECT_EQ(FullMipChainLength(1, 1), 1u);
   EXPECT_EQ(FullMipChainLength(256, 256), 9u);
   EXPECT_EQ(FullMipChainLength(512, 4), 10u);
   EXPECT_EQ(FullMipChainLength(3, 5), 3u);  // 5 -> 2 -> 1
-
-  EXPECT_EQ(BytesPerTexel(D3DFMT_A8R8G8B8), 4u);
-  EXPECT_EQ(BytesPerTexel(D3DFMT_R32F), 4u);
-  EXPECT_EQ(BytesPerTexel(D3DFMT_INDEX16), 2u);
-  EXPECT_EQ(BytesPerTexel(D3DFMT_A32B32G32R32F), 16u);
-  EXPECT_EQ(BytesPerTexel(D3DFMT_DXT1), 0u);
 }
 
 TEST(D3DXMath, MatrixHelpersAgreeWithTheSystemMatrices) {
