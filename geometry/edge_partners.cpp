@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -13,8 +14,10 @@ constexpr double kCellLimit = 4611686018427387904.0;  // 2^62
 static_assert(4.0 * kTolerance * kCellsPerUnit < 1.0,
               "a query's tolerance box must span at most two cells per axis");
 
+// Cells are centred on multiples of the cell size, so round coordinates (0,
+// integers, halves) sit mid-cell and rarely make a query look into two cells.
 int64_t cellOf(double coordinate) {
-  const double cell = std::floor(coordinate * kCellsPerUnit);
+  const double cell = std::floor(coordinate * kCellsPerUnit + 0.5);
   return static_cast<int64_t>(std::clamp(cell, -kCellLimit, kCellLimit));
 }
 
@@ -53,12 +56,48 @@ Corners edgeCorners(int32_t edge) {
   return {edge, edge % 3 == 2 ? first : edge + 1};
 }
 
-struct Entry {
-  uint64_t key;
-  int32_t edge;
-  bool operator<(const Entry& other) const {
-    return key != other.key ? key < other.key : edge < other.edge;
+// Edges grouped by key in chains. Edges are added in descending number, each
+// at the head of its chain, so every chain runs in ascending edge number and
+// the first match met in a walk is the lowest-numbered one. A slot keeps only
+// 32 bits of its key: keys that share them share a chain, which costs a few
+// extra candidates but never a match, since every candidate is compared exactly.
+class EdgeTable {
+ public:
+  explicit EdgeTable(int32_t edgeCount) : next_(static_cast<size_t>(edgeCount), -1) {
+    size_t slots = 16;
+    while (slots < 2 * static_cast<size_t>(edgeCount)) slots *= 2;
+    mask_ = slots - 1;
+    slots_.assign(slots, Slot{});
   }
+
+  void add(uint64_t key, int32_t edge) {
+    Slot& slot = slots_[indexOf(key)];
+    slot.tag = static_cast<uint32_t>(key >> 32);
+    next_[static_cast<size_t>(edge)] = slot.head;
+    slot.head = edge;
+  }
+
+  // The first edge of the key's chain, or -1.
+  int32_t first(uint64_t key) const { return slots_[indexOf(key)].head; }
+  int32_t next(int32_t edge) const { return next_[static_cast<size_t>(edge)]; }
+
+ private:
+  struct Slot {
+    uint32_t tag = 0;
+    int32_t head = -1;  // -1: empty slot
+  };
+
+  // The key's slot, or the empty slot where it belongs.
+  size_t indexOf(uint64_t key) const {
+    const auto tag = static_cast<uint32_t>(key >> 32);
+    size_t index = key & mask_;
+    while (slots_[index].head >= 0 && slots_[index].tag != tag) index = (index + 1) & mask_;
+    return index;
+  }
+
+  std::vector<int32_t> next_;
+  std::vector<Slot> slots_;
+  size_t mask_ = 0;
 };
 
 }  // namespace
@@ -67,6 +106,47 @@ bool edgePointsMatch(const Vector3& a, const Vector3& b) {
   return withinTolerance(a.x, b.x) && withinTolerance(a.y, b.y) && withinTolerance(a.z, b.z);
 }
 
+namespace {
+
+// The lowest-numbered stored edge that runs from i1's point to i0's, or -1.
+int32_t firstPartner(const EdgeTable& table, const Vector3* positions, int32_t query) {
+  const Corners c = edgeCorners(query);
+  const Vector3& i0 = positions[c.from];
+  const Vector3& i1 = positions[c.to];
+  if (!isFinite(i0) || !isFinite(i1)) return -1;
+
+  // Per axis, the cells that any point within tolerance can fall into:
+  // one, or two when the point lies near a cell wall.
+  const double coordinates[6] = {i0.x, i0.y, i0.z, i1.x, i1.y, i1.z};
+  int64_t low[6];
+  int split[6];
+  int splitCount = 0;
+  for (int axis = 0; axis < 6; ++axis) {
+    low[axis] = cellOf(coordinates[axis] - 2.0 * kTolerance);
+    if (cellOf(coordinates[axis] + 2.0 * kTolerance) != low[axis]) split[splitCount++] = axis;
+  }
+
+  int32_t best = -1;
+  for (int combination = 0; combination < (1 << splitCount); ++combination) {
+    int64_t cells[6];
+    for (int axis = 0; axis < 6; ++axis) cells[axis] = low[axis];
+    for (int s = 0; s < splitCount; ++s) cells[split[s]] += (combination >> s) & 1;
+
+    for (int32_t edge = table.first(hashCells(cells)); edge >= 0; edge = table.next(edge)) {
+      if (best >= 0 && edge >= best) break;
+      const Corners candidate = edgeCorners(edge);
+      if (edgePointsMatch(i0, positions[candidate.to]) &&
+          edgePointsMatch(i1, positions[candidate.from])) {
+        best = edge;
+        break;
+      }
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
 std::vector<int32_t> findEdgePartners(const Vector3* positions, int32_t cornerCount) {
   const int32_t triangles = cornerCount / 3;
   const int32_t edges = 3 * triangles;
@@ -74,60 +154,22 @@ std::vector<int32_t> findEdgePartners(const Vector3* positions, int32_t cornerCo
   if (triangles < 2) return partner;
 
   // A stored edge (j0, j1) is keyed by the cells of (j1, j0): the order in
-  // which a query edge (i0, i1) names the points it must meet.
-  std::vector<Entry> table;
-  table.reserve(static_cast<size_t>(edges - 3));
-  for (int32_t edge = 3; edge < edges; ++edge) {
-    const Corners c = edgeCorners(edge);
-    const Vector3& a = positions[c.to];
-    const Vector3& b = positions[c.from];
-    if (!isFinite(a) || !isFinite(b)) continue;
-    const int64_t cells[6] = {cellOf(a.x), cellOf(a.y), cellOf(a.z),
-                              cellOf(b.x), cellOf(b.y), cellOf(b.z)};
-    table.push_back({hashCells(cells), edge});
-  }
-  std::sort(table.begin(), table.end());
-
-  for (int32_t query = 0; query < edges - 3; ++query) {
-    const Corners c = edgeCorners(query);
-    const Vector3& i0 = positions[c.from];
-    const Vector3& i1 = positions[c.to];
-    if (!isFinite(i0) || !isFinite(i1)) continue;
-
-    // Per axis, the cells that any point within tolerance can fall into.
-    const double coordinates[6] = {i0.x, i0.y, i0.z, i1.x, i1.y, i1.z};
-    int64_t low[6];
-    int64_t high[6];
-    for (int axis = 0; axis < 6; ++axis) {
-      low[axis] = cellOf(coordinates[axis] - 2.0 * kTolerance);
-      high[axis] = cellOf(coordinates[axis] + 2.0 * kTolerance);
+  // which a query edge (i0, i1) names the points it must meet. Triangles are
+  // queried from the last down, so the table holds exactly the later ones.
+  EdgeTable table(edges);
+  for (int32_t triangle = triangles - 2; triangle >= 0; --triangle) {
+    for (int32_t edge = 3 * triangle + 5; edge >= 3 * triangle + 3; --edge) {
+      const Corners c = edgeCorners(edge);
+      const Vector3& a = positions[c.to];
+      const Vector3& b = positions[c.from];
+      if (!isFinite(a) || !isFinite(b)) continue;
+      const int64_t cells[6] = {cellOf(a.x), cellOf(a.y), cellOf(a.z),
+                                cellOf(b.x), cellOf(b.y), cellOf(b.z)};
+      table.add(hashCells(cells), edge);
     }
-
-    const int32_t firstLater = query - query % 3 + 3;
-    int32_t best = -1;
-    int64_t cells[6];
-    for (int combination = 0; combination < 64; ++combination) {
-      bool valid = true;
-      for (int axis = 0; axis < 6; ++axis) {
-        const int step = (combination >> axis) & 1;
-        if (step == 1 && high[axis] == low[axis]) valid = false;
-        cells[axis] = low[axis] + step;
-      }
-      if (!valid) continue;
-
-      const uint64_t key = hashCells(cells);
-      auto it = std::lower_bound(table.begin(), table.end(), Entry{key, firstLater});
-      for (; it != table.end() && it->key == key; ++it) {
-        if (best >= 0 && it->edge >= best) break;
-        const Corners candidate = edgeCorners(it->edge);
-        if (edgePointsMatch(i0, positions[candidate.to]) &&
-            edgePointsMatch(i1, positions[candidate.from])) {
-          best = it->edge;
-          break;
-        }
-      }
+    for (int32_t query = 3 * triangle; query < 3 * triangle + 3; ++query) {
+      partner[static_cast<size_t>(query)] = firstPartner(table, positions, query);
     }
-    partner[static_cast<size_t>(query)] = best;
   }
   return partner;
 }

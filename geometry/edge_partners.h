@@ -10,7 +10,8 @@ inline constexpr float kEdgeMatchTolerance = 0.00001f;
 
 // Edge length of a spatial-hash cell: a power of two, so the cell of a float
 // is an exact scaling, and far more than twice the tolerance, so the points
-// within tolerance of a query lie in at most two cells per axis.
+// within tolerance of a query lie in at most two cells per axis. Cells are
+// centred on the multiples of the size; their walls lie at (k + 1/2) x size.
 inline constexpr double kEdgeCellSize = 1.0 / 1024.0;
 
 // True when a and b lie within the tolerance in every coordinate. NaN or

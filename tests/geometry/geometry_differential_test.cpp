@@ -103,9 +103,9 @@ class RandomMeshes {
   // each other, and around a hash-cell boundary.
   float coordinate() {
     const float bound = 0.00001f;
-    const float cell = static_cast<float>(kEdgeCellSize);
+    const float wall = static_cast<float>(kEdgeCellSize / 2);
     const float values[] = {0.0f, -0.0f, bound, -bound, 2 * bound, 1.0f, 1.0f + bound, 0.5f,
-                            cell, cell - bound / 2, cell + bound / 2, -cell - bound, 3.0f};
+                            wall, wall - bound / 2, wall + bound / 2, -wall - bound, 3.0f};
     if (chance(1)) return chance(50) ? std::numeric_limits<float>::quiet_NaN()
                                      : std::numeric_limits<float>::infinity();
     if (chance(80)) return values[below(sizeof values / sizeof values[0])];

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "geometry/edge_partners.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/test_meshes.h"
 
@@ -84,7 +85,7 @@ TEST(ShadowVolume, ClosedTetrahedronHasSixDegenerateQuadsAndSurfaceNeighbours) {
 
 TEST(ShadowVolume, CornersMatchWithinTheBoundIncludedAcrossCellsAndNeverWhenNotFinite) {
   const float bound = 0.00001f;
-  const float boundary = 1.0f / 1024.0f;
+  const float wall = static_cast<float>(1.5 * kEdgeCellSize);  // a wall between two hash cells
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
   // Vertex 4 stands in for vertex 0 in the second triangle (p1, p0', p3).
@@ -97,8 +98,9 @@ TEST(ShadowVolume, CornersMatchWithinTheBoundIncludedAcrossCellsAndNeverWhenNotF
       {{0, 0, 0}, {0, 0, bound}, true},
       {{0, 0, 0}, {2 * bound, 0, 0}, false},
       {{0, 0, 0}, {0, 0, -2 * bound}, false},
-      {{boundary - 0.000004f, 0, 0}, {boundary + 0.000004f, 0, 0}, true},
-      {{-0.000005f, 0, 0}, {0.000004f, 0, 0}, true},
+      {{wall - 0.000004f, 0, 0}, {wall + 0.000004f, 0, 0}, true},
+      {{0, 0, -wall + 0.000004f}, {0, 0, -wall - 0.000004f}, true},
+      {{0, wall - 0.000015f, 0}, {0, wall + 0.000006f, 0}, false},
       {{nan, 0, 0}, {nan, 0, 0}, false},
       {{0, inf, 0}, {0, inf, 0}, false},
       {{-inf, 0, 0}, {-inf, 0, 0}, false},

@@ -33,7 +33,37 @@ inline bool sameCorner(const Vector3& a, const Vector3& b) {
   return true;
 }
 
-// The shadow-volume mesh, every triangle against every later one.
+// The index list of the shadow mesh: corners 0 .. n-1, then an edge quad for
+// the first partner of every edge, every triangle against every later one.
+inline std::vector<int64_t> edgeQuads(const Vector3* positions, int64_t n) {
+  const int64_t triangles = n / 3;
+  std::vector<int64_t> scratch;
+  for (int64_t k = 0; k < n; ++k) scratch.push_back(k);
+  auto edge = [](int64_t t, int e, int64_t& from, int64_t& to) {
+    from = 3 * t + e;
+    to = 3 * t + (e + 1) % 3;
+  };
+  for (int64_t a = 0; a + 1 < triangles; ++a) {
+    for (int ea = 0; ea < 3; ++ea) {
+      int64_t i0, i1;
+      edge(a, ea, i0, i1);
+      bool found = false;
+      for (int64_t b = a + 1; b < triangles && !found; ++b) {
+        for (int eb = 0; eb < 3 && !found; ++eb) {
+          int64_t j0, j1;
+          edge(b, eb, j0, j1);
+          if (sameCorner(positions[i0], positions[j1]) && sameCorner(positions[i1], positions[j0])) {
+            scratch.insert(scratch.end(), {i0, j1, i1, i1, j1, j0});
+            found = true;
+          }
+        }
+      }
+    }
+  }
+  return scratch;
+}
+
+// The shadow-volume mesh, built on edgeQuads.
 inline bool shadowVolume(const MeshGeometry& s, MeshGeometry& d) {
   const int64_t n = s.indices.count;
   const int64_t vertices = s.positions.count;
@@ -55,30 +85,7 @@ inline bool shadowVolume(const MeshGeometry& s, MeshGeometry& d) {
   }
 
   const int64_t triangles = n / 3;
-  std::vector<int64_t> scratch;
-  for (int64_t k = 0; k < n; ++k) scratch.push_back(k);
-  auto edge = [](int64_t t, int e, int64_t& from, int64_t& to) {
-    from = 3 * t + e;
-    to = 3 * t + (e + 1) % 3;
-  };
-  for (int64_t a = 0; a + 1 < triangles; ++a) {
-    for (int ea = 0; ea < 3; ++ea) {
-      int64_t i0, i1;
-      edge(a, ea, i0, i1);
-      bool found = false;
-      for (int64_t b = a + 1; b < triangles && !found; ++b) {
-        for (int eb = 0; eb < 3 && !found; ++eb) {
-          int64_t j0, j1;
-          edge(b, eb, j0, j1);
-          if (sameCorner(d.positions[i0], d.positions[j1]) &&
-              sameCorner(d.positions[i1], d.positions[j0])) {
-            scratch.insert(scratch.end(), {i0, j1, i1, i1, j1, j0});
-            found = true;
-          }
-        }
-      }
-    }
-  }
+  const std::vector<int64_t> scratch = edgeQuads(d.positions.data, n);
   if (scratch.size() > 65535 || !d.indices.resize(static_cast<int64_t>(scratch.size()))) {
     freeShadowLists(d);
     return false;
