@@ -1,0 +1,319 @@
+#include "platform/gl/gl_device.h"
+
+#include <algorithm>
+#include <new>
+
+#include "platform/gl/gl_direct3d.h"
+#include "platform/gl/gl_names.h"
+
+namespace {
+
+template <class T>
+void Hold(T*& held, T* next) {
+  if (next != nullptr) next->AddRef();
+  if (held != nullptr) held->Release();
+  held = next;
+}
+
+}  // namespace
+
+GlDevice* AsGlDevice(IDirect3DDevice9* device) {
+  return device != nullptr ? dynamic_cast<GlDevice*>(device) : nullptr;
+}
+
+D3DCOLOR GlImage::Pixel(UINT x, UINT y) const {
+  if (x >= width || y >= height) return 0;
+  const uint8_t* p = &bgra[(size_t(y) * width + x) * 4];
+  return D3DCOLOR_ARGB(p[3], p[2], p[1], p[0]);
+}
+
+HRESULT GlDevice::Create(GlDirect3D* direct3d, std::shared_ptr<GlContext> context,
+                         D3DDEVTYPE type, DWORD behaviorFlags,
+                         const D3DPRESENT_PARAMETERS& parameters, GlDevice** device) {
+  *device = nullptr;
+  const UINT limit = UINT(context->MaxTextureSize());
+  if (parameters.BackBufferWidth == 0 || parameters.BackBufferHeight == 0) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (parameters.BackBufferWidth > limit || parameters.BackBufferHeight > limit) {
+    return D3DERR_OUTOFVIDEOMEMORY;
+  }
+  GlDevice* made = new (std::nothrow) GlDevice(direct3d, std::move(context), type,
+                                               behaviorFlags, parameters);
+  if (made == nullptr) return E_OUTOFMEMORY;
+  if (!made->MakeGlObjects()) {
+    made->Release();
+    return D3DERR_NOTAVAILABLE;
+  }
+  *device = made;
+  return D3D_OK;
+}
+
+GlDevice::GlDevice(GlDirect3D* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
+                   DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters)
+    : direct3d_(direct3d),
+      context_(std::move(context)),
+      type_(type),
+      behaviorFlags_(behaviorFlags),
+      parameters_(parameters) {
+  direct3d_->AddRef();
+  SetDefaultStates();
+}
+
+bool GlDevice::MakeGlObjects() {
+  context_->MakeCurrent();
+  backBuffer_ = GlSurface::MakeBackBuffer(context_, parameters_.BackBufferWidth,
+                                          parameters_.BackBufferHeight,
+                                          parameters_.BackBufferFormat);
+  if (backBuffer_ == nullptr) return false;
+  Hold(renderTarget_, backBuffer_);
+  FullTargetViewport();
+  if (parameters_.EnableAutoDepthStencil &&
+      !EnsureDepthBuffer(parameters_.BackBufferWidth, parameters_.BackBufferHeight)) {
+    return false;
+  }
+  vertexArray_ = gl_make_name(GlNameKind::VertexArray);
+  userVertices_ = gl_make_name(GlNameKind::Buffer);
+  for (GLuint& sampler : samplers_) sampler = gl_make_name(GlNameKind::Sampler);
+  samplerDirty_.fill(true);
+  if (!fixedFunction_.Build()) return false;
+  // Direct3D's point sizes come from the vertex shader, in a core context
+  // only with this switched on.
+  glEnable(GL_PROGRAM_POINT_SIZE);
+  glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
+  glFrontFace(gl_front_face(context_->HasClipControl()));
+  return glGetError() == GL_NO_ERROR;
+}
+
+GlDevice::~GlDevice() {
+  for (GlTexture*& texture : textures_) Hold(texture, static_cast<GlTexture*>(nullptr));
+  for (Stream& stream : streams_) Hold(stream.buffer, static_cast<GlVertexBuffer*>(nullptr));
+  Hold(indices_, static_cast<GlIndexBuffer*>(nullptr));
+  Hold(renderTarget_, static_cast<GlSurface*>(nullptr));
+  if (backBuffer_ != nullptr) backBuffer_->Release();
+  context_->MakeCurrent();
+  glBindVertexArray(0);
+  glUseProgram(0);
+  fixedFunction_.Release();
+  gl_delete_name(GlNameKind::VertexArray, vertexArray_);
+  gl_delete_name(GlNameKind::Buffer, userVertices_);
+  for (GLuint& sampler : samplers_) gl_delete_name(GlNameKind::Sampler, sampler);
+  gl_delete_name(GlNameKind::Renderbuffer, depthBuffer_);
+  direct3d_->Release();
+}
+
+ULONG GlDevice::AddRef() { return ++references_; }
+
+ULONG GlDevice::Release() {
+  if (references_ == 0) return 0;
+  const ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+// ---- frame -------------------------------------------------------------
+
+HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                        DWORD Stencil) {
+  if ((Count > 0 && pRects == nullptr) || Flags == 0) return D3DERR_INVALIDCALL;
+  const bool depthOrStencil = (Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0;
+  if (depthOrStencil && !parameters_.EnableAutoDepthStencil) return D3DERR_INVALIDCALL;
+  if ((Flags & D3DCLEAR_ZBUFFER) && !(Z >= 0.0f && Z <= 1.0f)) return D3DERR_INVALIDCALL;
+  context_->MakeCurrent();
+  if (!BindTarget()) return D3DERR_INVALIDCALL;
+
+  GLbitfield mask = 0;
+  if (Flags & D3DCLEAR_TARGET) {
+    mask |= GL_COLOR_BUFFER_BIT;
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(float((Color >> 16) & 0xFF) / 255.0f, float((Color >> 8) & 0xFF) / 255.0f,
+                 float(Color & 0xFF) / 255.0f, float((Color >> 24) & 0xFF) / 255.0f);
+  }
+  if (Flags & D3DCLEAR_ZBUFFER) {
+    mask |= GL_DEPTH_BUFFER_BIT;
+    glDepthMask(GL_TRUE);
+    glClearDepth(Z);
+  }
+  if (Flags & D3DCLEAR_STENCIL) {
+    mask |= GL_STENCIL_BUFFER_BIT;
+    glStencilMask(0xFF);
+    glClearStencil(GLint(Stencil & 0xFF));
+  }
+  // Direct3D clears the viewport (or the given rectangles inside it); rows
+  // count from the top in GL memory as well.
+  const LONG left = LONG(viewport_.X);
+  const LONG top = LONG(viewport_.Y);
+  const LONG right = LONG(viewport_.X + viewport_.Width);
+  const LONG bottom = LONG(viewport_.Y + viewport_.Height);
+  glEnable(GL_SCISSOR_TEST);
+  const DWORD rectangles = Count > 0 ? Count : 1;
+  for (DWORD i = 0; i < rectangles; ++i) {
+    LONG x1 = left, y1 = top, x2 = right, y2 = bottom;
+    if (Count > 0) {
+      x1 = pRects[i].x1 > left ? pRects[i].x1 : left;
+      y1 = pRects[i].y1 > top ? pRects[i].y1 : top;
+      x2 = pRects[i].x2 < right ? pRects[i].x2 : right;
+      y2 = pRects[i].y2 < bottom ? pRects[i].y2 : bottom;
+    }
+    if (x2 <= x1 || y2 <= y1) continue;
+    glScissor(x1, y1, x2 - x1, y2 - y1);
+    glClear(mask);
+  }
+  glDisable(GL_SCISSOR_TEST);
+  return D3D_OK;
+}
+
+HRESULT GlDevice::BeginScene() {
+  if (inScene_) return D3DERR_INVALIDCALL;
+  inScene_ = true;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::EndScene() {
+  if (!inScene_) return D3DERR_INVALIDCALL;
+  inScene_ = false;
+  context_->MakeCurrent();
+  glFlush();
+  return D3D_OK;
+}
+
+HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
+  context_->MakeCurrent();
+  const GLuint source = backBuffer_->Framebuffer();
+  if (source == 0) return D3DERR_INVALIDCALL;
+  int width = 0;
+  int height = 0;
+  SDL_GL_GetDrawableSize(context_->Window(), &width, &height);
+  const GLint sourceWidth = GLint(parameters_.BackBufferWidth);
+  const GLint sourceHeight = GLint(parameters_.BackBufferHeight);
+  if (width > 0 && height > 0) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glDrawBuffer(GL_BACK);
+    // Mesa takes a resized window's new size when the window's viewport is
+    // set.
+    glViewport(0, 0, width, height);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    // Scaled to the window as a resized Direct3D window stretches its back
+    // buffer; the window's rows run bottom-up, so the copy turns over.
+    const bool sameSize = width == sourceWidth && height == sourceHeight;
+    glBlitFramebuffer(0, 0, sourceWidth, sourceHeight, 0, height, width, 0, GL_COLOR_BUFFER_BIT,
+                      sameSize ? GL_NEAREST : GL_LINEAR);
+    if (keepPresented_) {
+      lastPresented_.width = UINT(width);
+      lastPresented_.height = UINT(height);
+      lastPresented_.bgra.assign(size_t(width) * height * 4, 0);
+      std::vector<uint8_t> rows(lastPresented_.bgra.size());
+      glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+      glReadBuffer(GL_BACK);
+      glPixelStorei(GL_PACK_ALIGNMENT, 1);
+      glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+      const size_t rowBytes = size_t(width) * 4;
+      for (int y = 0; y < height; ++y) {
+        std::copy_n(rows.data() + size_t(height - 1 - y) * rowBytes, rowBytes,
+                    lastPresented_.bgra.data() + size_t(y) * rowBytes);
+      }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  }
+  SDL_GL_SwapWindow(context_->Window());
+  return D3D_OK;
+}
+
+bool GlDevice::ReadBackBuffer(GlImage* image) {
+  if (image == nullptr) return false;
+  context_->MakeCurrent();
+  const GLuint source = backBuffer_->Framebuffer();
+  if (source == 0) return false;
+  image->width = parameters_.BackBufferWidth;
+  image->height = parameters_.BackBufferHeight;
+  image->bgra.assign(size_t(image->width) * image->height * 4, 0);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  // GL memory row 0 is the top row here (see the class comment).
+  glReadPixels(0, 0, GLsizei(image->width), GLsizei(image->height), GL_BGRA, GL_UNSIGNED_BYTE,
+               image->bgra.data());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  return glGetError() == GL_NO_ERROR;
+}
+
+// ---- resources ---------------------------------------------------------
+
+HRESULT GlDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                     IDirect3DVertexBuffer9** ppVertexBuffer,
+                                     HANDLE* pSharedHandle) {
+  if (ppVertexBuffer != nullptr) *ppVertexBuffer = nullptr;
+  if (ppVertexBuffer == nullptr || pSharedHandle != nullptr) return D3DERR_INVALIDCALL;
+  GlVertexBuffer* buffer = nullptr;
+  const HRESULT result = GlVertexBuffer::Create(context_, Length, Usage, FVF, Pool, &buffer);
+  *ppVertexBuffer = buffer;
+  return result;
+}
+
+HRESULT GlDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                    IDirect3DIndexBuffer9** ppIndexBuffer,
+                                    HANDLE* pSharedHandle) {
+  if (ppIndexBuffer != nullptr) *ppIndexBuffer = nullptr;
+  if (ppIndexBuffer == nullptr || pSharedHandle != nullptr) return D3DERR_INVALIDCALL;
+  GlIndexBuffer* buffer = nullptr;
+  const HRESULT result = GlIndexBuffer::Create(context_, Length, Usage, Format, Pool, &buffer);
+  *ppIndexBuffer = buffer;
+  return result;
+}
+
+HRESULT GlDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
+                                D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture,
+                                HANDLE* pSharedHandle) {
+  if (ppTexture != nullptr) *ppTexture = nullptr;
+  if (ppTexture == nullptr || pSharedHandle != nullptr) return D3DERR_INVALIDCALL;
+  GlTexture* texture = nullptr;
+  const HRESULT result =
+      GlTexture::Create(context_, Width, Height, Levels, Usage, Format, Pool, &texture);
+  *ppTexture = texture;
+  return result;
+}
+
+// ---- bindings ----------------------------------------------------------
+
+HRESULT GlDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
+                                  UINT OffsetInBytes, UINT Stride) {
+  GlVertexBuffer* buffer = AsGlVertexBuffer(pStreamData);
+  if (StreamNumber >= kMaxStreams || (pStreamData != nullptr && buffer == nullptr)) {
+    return D3DERR_INVALIDCALL;
+  }
+  Hold(streams_[StreamNumber].buffer, buffer);
+  streams_[StreamNumber].offset = OffsetInBytes;
+  streams_[StreamNumber].stride = Stride;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
+  GlIndexBuffer* buffer = AsGlIndexBuffer(pIndexData);
+  if (pIndexData != nullptr && buffer == nullptr) return D3DERR_INVALIDCALL;
+  Hold(indices_, buffer);
+  return D3D_OK;
+}
+
+HRESULT GlDevice::SetFVF(DWORD FVF) {
+  fvf_ = FVF;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::GetFVF(DWORD* pFVF) {
+  if (pFVF == nullptr) return D3DERR_INVALIDCALL;
+  *pFVF = fvf_;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
+  GlTexture* texture = AsGlTexture(pTexture);
+  if (Stage >= kMaxSamplers || (pTexture != nullptr && texture == nullptr)) {
+    return D3DERR_INVALIDCALL;
+  }
+  // A system-memory texture is accepted and samples as no texture.
+  Hold(textures_[Stage], texture);
+  return D3D_OK;
+}

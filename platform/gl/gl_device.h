@@ -1,0 +1,179 @@
+#pragma once
+#include <array>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <epoxy/gl.h>
+
+#include "platform/d3d9.h"
+#include "platform/gl/gl_buffers.h"
+#include "platform/gl/gl_context.h"
+#include "platform/gl/gl_fixed_function.h"
+#include "platform/gl/gl_shader.h"
+#include "platform/gl/gl_texture.h"
+#include "platform/gl/gl_vertex_input.h"
+
+class GlDirect3D;
+
+// A GL program that draws instead of the fixed-function pipeline while it is
+// set (the effect runtime's passes): its vertex inputs by HLSL semantic and
+// its position fix-up (see gl_shader.h). Samplers read texture unit n for
+// the texture and sampler states of device stage n.
+struct GlEffectProgram {
+  GLuint program = 0;
+  std::vector<GlInputLocation> inputs;
+  GlPositionFixup fixup;
+};
+
+// The back buffer's pixels as A8R8G8B8 words in memory order (B, G, R, A
+// bytes), row 0 the top row.
+struct GlImage {
+  UINT width = 0;
+  UINT height = 0;
+  std::vector<uint8_t> bgra;
+
+  // The pixel as a D3DCOLOR (0xAARRGGBB).
+  D3DCOLOR Pixel(UINT x, UINT y) const;
+};
+
+// The Direct3D 9 device on an OpenGL 3.3 core context. The back buffer is an
+// off-screen RGBA8 framebuffer of the created size with one D24S8
+// depth-stencil buffer, shared by every render target; Present scales it
+// into the window. Everything is drawn the Direct3D way up: row 0 of every
+// target and texture is its top row in GL memory too, only Present flips.
+class GlDevice final : public IDirect3DDevice9 {
+ public:
+  // Made by GlDirect3D::CreateDevice.
+  static HRESULT Create(GlDirect3D* direct3d, std::shared_ptr<GlContext> context,
+                        D3DDEVTYPE type, DWORD behaviorFlags,
+                        const D3DPRESENT_PARAMETERS& parameters, GlDevice** device);
+
+  ULONG AddRef() override;
+  ULONG Release() override;
+
+  HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                DWORD Stencil) override;
+  HRESULT BeginScene() override;
+  HRESULT EndScene() override;
+  HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                  const RGNDATA* pDirtyRegion) override;
+  HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
+  HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
+  HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
+  HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
+                               DWORD* pValue) override;
+  HRESULT SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
+  HRESULT GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) override;
+  HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
+  HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
+  HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
+  HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) override;
+  HRESULT GetViewport(D3DVIEWPORT9* pViewport) override;
+  HRESULT SetViewport(const D3DVIEWPORT9* pViewport) override;
+  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                             IDirect3DVertexBuffer9** ppVertexBuffer,
+                             HANDLE* pSharedHandle) override;
+  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                            IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
+  HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                        D3DPOOL Pool, IDirect3DTexture9** ppTexture,
+                        HANDLE* pSharedHandle) override;
+  HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
+                          UINT OffsetInBytes, UINT Stride) override;
+  HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override;
+  HRESULT SetFVF(DWORD FVF) override;
+  HRESULT GetFVF(DWORD* pFVF) override;
+  HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
+                               UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
+                               UINT primCount) override;
+  HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
+                          const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) override;
+
+  // ---- for the effect runtime and the rest of platform/ ----
+  // Makes the device's context current (before any GL call of one's own).
+  void MakeCurrent() { context_->MakeCurrent(); }
+  bool HasClipControl() const { return context_->HasClipControl(); }
+  // Draws with this program until it is set back to null (the fixed-function
+  // pipeline); the program must stay alive while set.
+  void SetEffectProgram(const GlEffectProgram* program) { effect_ = program; }
+  const GlEffectProgram* EffectProgram() const { return effect_; }
+  const std::shared_ptr<GlContext>& Context() const { return context_; }
+  D3DDEVTYPE DeviceType() const { return type_; }
+  const D3DPRESENT_PARAMETERS& PresentParameters() const { return parameters_; }
+
+  // The back buffer as it is now.
+  bool ReadBackBuffer(GlImage* image);
+  // While on, Present also reads back what it put into the window (before
+  // the swap), so tests can see the scaled image.
+  void KeepPresentedFrames(bool keep) { keepPresented_ = keep; }
+  const GlImage& LastPresentedFrame() const { return lastPresented_; }
+
+ private:
+  GlDevice(GlDirect3D* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
+           DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters);
+  ~GlDevice();
+  bool MakeGlObjects();
+  void SetDefaultStates();
+  void FullTargetViewport();
+
+  // Binds the current target's framebuffer (with the shared depth buffer)
+  // and the viewport; false when the target cannot be drawn into.
+  bool BindTarget();
+  bool EnsureDepthBuffer(UINT width, UINT height);
+  void ApplyRenderStates();
+  void BindTexturesAndSamplers(bool fixedFunction);
+  FfSettings FixedFunctionSettings(const VertexLayout& layout) const;
+  // Everything a draw needs except the draw call itself, with the vertices
+  // in `buffer` from `offset` on.
+  bool PrepareDraw(GLuint buffer, uintptr_t offset, GLsizei stride);
+
+  DWORD RenderStateValue(D3DRENDERSTATETYPE state) const;
+  float RenderStateFloat(D3DRENDERSTATETYPE state) const;
+
+  struct Stream {
+    GlVertexBuffer* buffer = nullptr;
+    UINT offset = 0;
+    UINT stride = 0;
+  };
+  static constexpr size_t kRenderStateCount = 256;
+  static constexpr size_t kStageStateCount = 33;
+  static constexpr size_t kSamplerStateCount = 14;
+
+  ULONG references_ = 1;
+  GlDirect3D* direct3d_;
+  std::shared_ptr<GlContext> context_;
+  D3DDEVTYPE type_;
+  DWORD behaviorFlags_;
+  D3DPRESENT_PARAMETERS parameters_;
+
+  std::array<DWORD, kRenderStateCount> renderStates_{};
+  std::array<std::array<DWORD, kStageStateCount>, kMaxTextureStages> stageStates_{};
+  std::array<std::array<DWORD, kSamplerStateCount>, kMaxSamplers> samplerStates_{};
+  std::array<bool, kMaxSamplers> samplerDirty_{};
+  std::map<DWORD, Matrix4> transforms_;
+  D3DVIEWPORT9 viewport_{};
+  GlSurface* backBuffer_ = nullptr;
+  GlSurface* renderTarget_ = nullptr;
+  std::array<Stream, kMaxStreams> streams_{};
+  GlIndexBuffer* indices_ = nullptr;
+  DWORD fvf_ = 0;
+  std::array<GlTexture*, kMaxSamplers> textures_{};
+  bool inScene_ = false;
+  const GlEffectProgram* effect_ = nullptr;
+
+  GLuint vertexArray_ = 0;
+  GLuint userVertices_ = 0;  // DrawPrimitiveUP's vertices
+  std::array<GLuint, kMaxSamplers> samplers_{};
+  GLuint depthBuffer_ = 0;
+  UINT depthWidth_ = 0;
+  UINT depthHeight_ = 0;
+  GlFixedFunction fixedFunction_;
+
+  bool keepPresented_ = false;
+  GlImage lastPresented_;
+};
+
+// This backend's device behind an interface pointer; null for another.
+GlDevice* AsGlDevice(IDirect3DDevice9* device);

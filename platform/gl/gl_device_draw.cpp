@@ -1,0 +1,125 @@
+#include "platform/gl/gl_device.h"
+
+#include <bit>
+
+#include "platform/d3d9_util.h"
+#include "platform/gl/gl_enums.h"
+
+namespace {
+
+Matrix4 TransformOr(const std::map<DWORD, Matrix4>& transforms, DWORD state) {
+  auto found = transforms.find(state);
+  if (found != transforms.end()) return found->second;
+  Matrix4 identity;
+  identity.setIdentity();
+  return identity;
+}
+
+}  // namespace
+
+FfSettings GlDevice::FixedFunctionSettings(const VertexLayout& layout) const {
+  FfSettings s;
+  s.pretransformed = layout.pretransformed;
+  s.hasColor = layout.Find(VertexSemantic::Color, 0) != nullptr;
+  s.lighting = RenderStateValue(D3DRS_LIGHTING) != 0;
+  const Matrix4 world = TransformOr(transforms_, D3DTS_WORLD);
+  const Matrix4 view = TransformOr(transforms_, D3DTS_VIEW);
+  const Matrix4 projection = TransformOr(transforms_, D3DTS_PROJECTION);
+  s.worldView = world * view;
+  s.worldViewProj = s.worldView * projection;
+  s.viewport[0] = float(viewport_.X);
+  s.viewport[1] = float(viewport_.Y);
+  s.viewport[2] = float(viewport_.Width);
+  s.viewport[3] = float(viewport_.Height);
+
+  const auto& stage = stageStates_[0];
+  s.color = {ff_stage_op(stage[D3DTSS_COLOROP]), ff_stage_arg(stage[D3DTSS_COLORARG1]),
+             ff_stage_arg(stage[D3DTSS_COLORARG2])};
+  s.alpha = {ff_stage_op(stage[D3DTSS_ALPHAOP]), ff_stage_arg(stage[D3DTSS_ALPHAARG1]),
+             ff_stage_arg(stage[D3DTSS_ALPHAARG2])};
+  // A disabled first stage disables the whole cascade: the diffuse colour
+  // passes through, alpha included.
+  if (s.color.op == FfStageOp::Disable) s.alpha.op = FfStageOp::Disable;
+
+  s.pointSize = RenderStateFloat(D3DRS_POINTSIZE);
+  s.pointScale = RenderStateValue(D3DRS_POINTSCALEENABLE) != 0;
+  s.pointScaleA = RenderStateFloat(D3DRS_POINTSCALE_A);
+  s.pointScaleB = RenderStateFloat(D3DRS_POINTSCALE_B);
+  s.pointScaleC = RenderStateFloat(D3DRS_POINTSCALE_C);
+  const float deviceMax = context_->MaxPointSize();
+  const float stateMax = RenderStateFloat(D3DRS_POINTSIZE_MAX);
+  s.pointSizeMax = stateMax < deviceMax ? stateMax : deviceMax;
+  s.pointSizeMin = RenderStateFloat(D3DRS_POINTSIZE_MIN);
+  if (!(s.pointSizeMin >= 1.0f)) s.pointSizeMin = 1.0f;
+  if (!(s.pointSizeMax >= s.pointSizeMin)) s.pointSizeMax = s.pointSizeMin;
+  s.pointSprite = RenderStateValue(D3DRS_POINTSPRITEENABLE) != 0;
+  return s;
+}
+
+bool GlDevice::PrepareDraw(GLuint buffer, uintptr_t offset, GLsizei stride) {
+  if (!BindTarget()) return false;
+  ApplyRenderStates();
+  const VertexLayout layout = vertex_layout_of_fvf(fvf_);
+  const bool flipY = !context_->HasClipControl();
+  const GlInputLocation* inputs = nullptr;
+  int inputCount = 0;
+  if (effect_ != nullptr) {
+    glUseProgram(effect_->program);
+    gl_set_position_fixup(effect_->fixup, float(viewport_.Width), float(viewport_.Height), flipY);
+    inputs = effect_->inputs.data();
+    inputCount = int(effect_->inputs.size());
+  } else {
+    if (layout.Find(VertexSemantic::Position, 0) == nullptr) return false;
+    fixedFunction_.Use(FixedFunctionSettings(layout), flipY);
+    inputs = fixedFunction_.Inputs();
+    inputCount = fixedFunction_.InputCount();
+  }
+  BindTexturesAndSamplers(effect_ == nullptr);
+  glBindVertexArray(vertexArray_);
+  gl_bind_vertex_inputs(layout, buffer, offset, stride, inputs, inputCount);
+  return true;
+}
+
+HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
+                                  const void* pVertexStreamZeroData,
+                                  UINT VertexStreamZeroStride) {
+  const UINT vertices = VertexCountForPrimitives(PrimitiveType, PrimitiveCount);
+  GLenum mode = GL_TRIANGLES;
+  if (pVertexStreamZeroData == nullptr || vertices == 0 || VertexStreamZeroStride == 0 ||
+      !gl_primitive_mode(PrimitiveType, &mode)) {
+    return D3DERR_INVALIDCALL;
+  }
+  context_->MakeCurrent();
+  glBindBuffer(GL_ARRAY_BUFFER, userVertices_);
+  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * VertexStreamZeroStride),
+               pVertexStreamZeroData, GL_STREAM_DRAW);
+  // Direct3D leaves stream 0 unbound after drawing from user memory.
+  if (streams_[0].buffer != nullptr) streams_[0].buffer->Release();
+  streams_[0] = Stream{};
+  if (!PrepareDraw(userVertices_, 0, GLsizei(VertexStreamZeroStride))) return D3DERR_INVALIDCALL;
+  glDrawArrays(mode, 0, GLsizei(vertices));
+  return D3D_OK;
+}
+
+HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
+                                       UINT, UINT, UINT startIndex, UINT primCount) {
+  const UINT indexCount = VertexCountForPrimitives(PrimitiveType, primCount);
+  const Stream& stream = streams_[0];
+  GLenum mode = GL_TRIANGLES;
+  if (indexCount == 0 || indices_ == nullptr || stream.buffer == nullptr || stream.stride == 0 ||
+      uint64_t(startIndex) + indexCount > indices_->IndexCount() ||
+      !gl_primitive_mode(PrimitiveType, &mode)) {
+    return D3DERR_INVALIDCALL;
+  }
+  context_->MakeCurrent();
+  if (!PrepareDraw(stream.buffer->Name(), stream.offset, GLsizei(stream.stride))) {
+    return D3DERR_INVALIDCALL;
+  }
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_->Name());
+  const UINT indexSize = indices_->IndexSize();
+  glDrawElementsBaseVertex(mode, GLsizei(indexCount),
+                           indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                           reinterpret_cast<const void*>(uintptr_t(startIndex) * indexSize),
+                           BaseVertexIndex);
+  return D3D_OK;
+}

@@ -1,0 +1,80 @@
+#pragma once
+// A headless device of the OpenGL backend on an SDL window of its own, for
+// the pixel and resource tests (SDL's offscreen video driver unless the
+// environment chooses another).
+#include <cstdlib>
+#include <vector>
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include "platform/gl/gl_device.h"
+#include "platform/gl/gl_direct3d.h"
+#include "platform/gl/gl_test_hooks.h"
+
+class GlTestDevice {
+ public:
+  // The window has the back buffer's size unless one is given.
+  GlTestDevice(UINT width, UINT height, D3DDEVTYPE type = D3DDEVTYPE_HAL, int windowWidth = 0,
+               int windowHeight = 0) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    videoUp_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!videoUp_) return;
+    window_ = SDL_CreateWindow("gl test", 0, 0, windowWidth > 0 ? windowWidth : int(width),
+                               windowHeight > 0 ? windowHeight : int(height),
+                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
+    if (window_ == nullptr) return;
+    direct3d_ = new GlDirect3D(31);
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.BackBufferWidth = width;
+    parameters.BackBufferHeight = height;
+    parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
+    parameters.BackBufferCount = 1;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.Windowed = 1;
+    parameters.EnableAutoDepthStencil = 1;
+    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
+    parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    result_ = direct3d_->CreateDeviceOnWindow(window_, nullptr, type,
+                                              D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
+                                              &device_);
+  }
+  ~GlTestDevice() {
+    if (device_ != nullptr) device_->Release();
+    if (direct3d_ != nullptr) direct3d_->Release();
+    if (window_ != nullptr) SDL_DestroyWindow(window_);
+    if (videoUp_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+  GlTestDevice(const GlTestDevice&) = delete;
+  GlTestDevice& operator=(const GlTestDevice&) = delete;
+
+  bool ok() const { return device_ != nullptr; }
+  HRESULT result() const { return result_; }
+  IDirect3DDevice9* operator->() const { return device_; }
+  IDirect3DDevice9* get() const { return device_; }
+  GlDevice* gl() const { return AsGlDevice(device_); }
+  SDL_Window* window() const { return window_; }
+
+  GlImage Capture() const {
+    GlImage image;
+    EXPECT_TRUE(gl()->ReadBackBuffer(&image));
+    return image;
+  }
+
+ private:
+  bool videoUp_ = false;
+  SDL_Window* window_ = nullptr;
+  GlDirect3D* direct3d_ = nullptr;
+  IDirect3DDevice9* device_ = nullptr;
+  HRESULT result_ = E_FAIL;
+};
+
+// Forces the shader fall-back for clip space while alive.
+class NoClipControl {
+ public:
+  explicit NoClipControl(bool on) { gl_hook_disable_clip_control(on); }
+  ~NoClipControl() { gl_hook_disable_clip_control(false); }
+};
+
+// "RRGGBB" of a pixel, for readable failures.
+inline DWORD Rgb(D3DCOLOR color) { return color & 0x00FFFFFF; }
