@@ -28,6 +28,10 @@ bool ensure_sdl_video() {
     return false;
   }
   g_videoStarted = true;
+  // The GL driver stays loaded for the whole run: otherwise it is unloaded
+  // with the last window and loaded again with the next one, and the driver
+  // leaks a little on each unload. Without GL, window creation reports it.
+  SDL_GL_LoadLibrary(nullptr);
   return true;
 }
 
