@@ -1,0 +1,4 @@
+float4 Shade(float4 color)
+{
+    return color * UndeclaredScale;
+}

@@ -1,0 +1,11 @@
+// The statement on line 7 lacks its semicolon; the compiler finds out on line 8.
+float4 Tint;
+
+float4 PS(float2 uv : TEXCOORD0) : COLOR
+{
+    float4 color = Tint * uv.x;
+    color.a = 1
+    return color;
+}
+
+technique T { pass P { PixelShader = compile ps_2_0 PS(); } }
