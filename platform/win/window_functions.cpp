@@ -67,18 +67,18 @@ Uint32 sdl_flags_for(DWORD style) {
   return flags;
 }
 
-// The OpenGL backend makes a 3.3 core context on this window; the pixel
-// format is fixed when the window is made, so it is asked for here.
+// The pixel format is fixed when the window is made (the X11 visual, the EGL
+// config), so the window asks for exactly what the OpenGL backend asks for
+// when it makes its context on it: a 3.3 core context and a double-buffered
+// window without depth or stencil (rendering goes to its own framebuffer).
 void request_gl_attributes() {
+  SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
 }  // namespace
