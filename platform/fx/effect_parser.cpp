@@ -4,6 +4,7 @@
 #include <span>
 
 #include "platform/fx/fx_tokenizer.h"
+#include "platform/fx/initial_values.h"
 #include "platform/fx/state_tables.h"
 
 namespace fx {
@@ -32,71 +33,6 @@ bool is_sampler_type(const Token& token) {
 
 bool is_opener(const Token& token) { return token.is('(') || token.is('[') || token.is('{'); }
 bool is_closer(const Token& token) { return token.is(')') || token.is(']') || token.is('}'); }
-
-// Reads "{1, 2}", "float3(1, 2, 3)", "-0.5", "true" and nestings of them,
-// flattened; anything else (names, operators) is not a literal value.
-class InitializerReader {
- public:
-  explicit InitializerReader(std::span<const Token> tokens) : tokens_(tokens) {}
-
-  bool read(std::vector<double>& values) {
-    if (!list(values, nullptr)) return false;
-    return pos_ == tokens_.size();
-  }
-
- private:
-  bool list(std::vector<double>& values, const char* closer) {
-    while (true) {
-      if (!value(values)) return false;
-      if (pos_ < tokens_.size() && tokens_[pos_].is(',')) {
-        ++pos_;
-        // A trailing comma before the closer is allowed in brace lists.
-        if (closer != nullptr && pos_ < tokens_.size() && tokens_[pos_].is(*closer)) return true;
-        continue;
-      }
-      return true;
-    }
-  }
-
-  bool value(std::vector<double>& values) {
-    if (pos_ >= tokens_.size()) return false;
-    const Token& token = tokens_[pos_];
-    if (token.is('{')) return enclosed(values, '}');
-    if (token.is_word("true") || token.is_word("false")) {
-      values.push_back(token.is_word("true") ? 1.0 : 0.0);
-      ++pos_;
-      return true;
-    }
-    if (token.is_identifier() && pos_ + 1 < tokens_.size() && tokens_[pos_ + 1].is('(')) {
-      ++pos_;
-      return enclosed(values, ')');
-    }
-    bool negative = false;
-    if (token.is('-') || token.is('+')) {
-      negative = token.is('-');
-      ++pos_;
-    }
-    if (pos_ >= tokens_.size() || tokens_[pos_].kind != TokenKind::Number) return false;
-    double number = 0.0;
-    bool is_integer = false;
-    if (!parse_number_literal(tokens_[pos_].text, number, is_integer)) return false;
-    values.push_back(negative ? -number : number);
-    ++pos_;
-    return true;
-  }
-
-  bool enclosed(std::vector<double>& values, char closer) {
-    ++pos_;
-    const char closer_text[2] = {closer, '\0'};
-    if (!list(values, closer_text)) return false;
-    if (pos_ >= tokens_.size() || !tokens_[pos_].is(closer)) return false;
-    ++pos_;
-    return true;
-  }
-
-  std::span<const Token> tokens_;
-  size_t pos_ = 0;
-};
 
 class EffectParser {
  public:
@@ -465,10 +401,13 @@ class EffectParser {
       while (at(i).is('[')) i = skip_balanced(i);
       std::string semantic;
       while (at(i).is(':')) {
-        ++i;
+        size_t colon = i++;
         if (at(i).is_word("register") || at(i).is_word("packoffset")) {
           ++i;
           if (at(i).is('(')) i = skip_balanced(i);
+          // Parameters are set by name; a fixed register would force a
+          // block layout that GLSL 330 cannot declare.
+          blank(at(colon).offset, end_of(at(i - 1)));
         } else if (at(i).is_identifier()) {
           semantic = std::string(at(i++).text);
         }
@@ -513,7 +452,7 @@ class EffectParser {
         // The compiler drops initial values of uniforms; they are kept here
         // and blanked there, so forms only an effect accepts do no harm.
         if (has_value) {
-          if (!InitializerReader(value).read(variable.initial_values)) variable.initial_values.clear();
+          if (!read_initial_values(value, variable.initial_values)) variable.initial_values.clear();
           blank(at(value_first - 1).offset, end_of(at(value_end - 1)));
         }
         effect_.variables.push_back(std::move(variable));

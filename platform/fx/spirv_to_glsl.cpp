@@ -5,6 +5,8 @@
 #include <cctype>
 #include <set>
 
+#include "platform/fx/glsl_varyings.h"
+
 namespace fx {
 
 namespace {
@@ -192,17 +194,6 @@ bool reflect_uniform_block(CompilerGLSL& compiler, const spirv_cross::ShaderReso
   return true;
 }
 
-// The pixel-centre shift must follow everything main() does to the
-// position, so the translated main() is called from a new one.
-void add_position_offset(std::string& glsl, const std::string& uniform) {
-  const std::string main_signature = "void main()";
-  size_t at = glsl.find(main_signature);
-  if (at == std::string::npos) return;
-  glsl.replace(at, main_signature.size(), "void fx_translated_main()");
-  glsl += "\nuniform vec2 " + uniform + ";\n\nvoid main()\n{\n    fx_translated_main();\n    gl_Position.xy += " +
-          uniform + " * gl_Position.w;\n}\n";
-}
-
 }  // namespace
 
 void split_semantic(const std::string& semantic, std::string& name, uint32_t& index) {
@@ -222,8 +213,10 @@ bool translate_to_glsl(std::vector<uint32_t> spirv, ShaderStage stage, const Gls
   out = StageGlsl{};
   try {
     CompilerGLSL compiler(std::move(spirv));
-    // Only what the entry point uses: the module declares every global
-    // sampler, and a program should not ask for units it never samples.
+    // The globals are the effect's parameters whether this entry point
+    // reads them or not; everything else, samplers above all, counts only
+    // when used, so a program never asks for units it does not sample.
+    spirv_cross::ShaderResources declared = compiler.get_shader_resources();
     auto active = compiler.get_active_interface_variables();
     spirv_cross::ShaderResources resources = compiler.get_shader_resources(active);
     compiler.set_enabled_interface_variables(std::move(active));
@@ -233,7 +226,7 @@ bool translate_to_glsl(std::vector<uint32_t> spirv, ShaderStage stage, const Gls
       error = "separate texture and sampler objects are not supported; use sampler2D and tex2D";
       return false;
     }
-    if (!reflect_uniform_block(compiler, resources, out, error)) return false;
+    if (!reflect_uniform_block(compiler, declared, out, error)) return false;
     std::vector<spirv_cross::ID> sampler_ids;
     for (const spirv_cross::Resource& image : resources.sampled_images) {
       std::string hlsl_name = compiler.get_name(image.id);
@@ -255,9 +248,7 @@ bool translate_to_glsl(std::vector<uint32_t> spirv, ShaderStage stage, const Gls
 
     for (size_t i = 0; i < sampler_ids.size(); ++i) out.samplers[i].uniform = compiler.get_name(sampler_ids[i]);
     namer.read_back_names();
-    if (stage == ShaderStage::Vertex && !options.position_offset_uniform.empty()) {
-      add_position_offset(out.glsl, options.position_offset_uniform);
-    }
+    finish_glsl_interface(out.glsl, stage, options.position_offset_uniform);
   } catch (const spirv_cross::CompilerError& failure) {
     error = std::string("GLSL translation failed: ") + failure.what();
     return false;

@@ -216,13 +216,12 @@ TEST(EffectCompiler, VertexOutputsMeetPixelInputsBySemantic) {
   // parameter uv share TEXCOORD0, Diffuse and diffuse share COLOR0.
   const EffectPass& lines = pass(effect, 1, 0);
   for (const char* name : {"fx_v_TEXCOORD0", "fx_v_COLOR0"}) {
-    EXPECT_TRUE(contains(lines.vertex.glsl, std::string(" ") + name + ";")) << name << "\n" << lines.vertex.glsl;
-    EXPECT_TRUE(contains(lines.pixel.glsl, std::string("in vec") + (name[5] == 'T' ? "2 " : "4 ") + name + ";"))
-        << name << "\n" << lines.pixel.glsl;
+    EXPECT_TRUE(contains(lines.vertex.glsl, std::string("out vec4 ") + name + ";")) << name << "\n" << lines.vertex.glsl;
+    EXPECT_TRUE(contains(lines.pixel.glsl, std::string("in vec4 ") + name + ";")) << name << "\n" << lines.pixel.glsl;
   }
   // Same semantic, different HLSL names in the two shaders of the shadow pass.
-  EXPECT_TRUE(contains(pass(effect, 0, 0).vertex.glsl, "out vec2 fx_v_TEXCOORD0;"));
-  EXPECT_TRUE(contains(pass(effect, 0, 0).pixel.glsl, "in vec2 fx_v_TEXCOORD0;"));
+  EXPECT_TRUE(contains(pass(effect, 0, 0).vertex.glsl, "out vec4 fx_v_TEXCOORD0;"));
+  EXPECT_TRUE(contains(pass(effect, 0, 0).pixel.glsl, "in vec4 fx_v_TEXCOORD0;"));
 
   // Vertex inputs report their semantics for the vertex streams.
   const std::vector<VertexInput>& inputs = pass(effect, 0, 1).vertex_inputs;
@@ -244,6 +243,30 @@ TEST(EffectCompiler, VertexOutputsMeetPixelInputsBySemantic) {
   while ((at = reads_color1.find("fx_v_COLOR0")) != std::string::npos) reads_color1.replace(at, 11, "fx_v_COLOR1");
   EXPECT_FALSE(check_glsl_program(lines.vertex.glsl, reads_color1, log));
   EXPECT_TRUE(contains(log, "fx_v_COLOR1")) << log;
+}
+
+TEST(EffectCompiler, OutputsAndInputsOfDifferentWidthsStillMeet) {
+  // Direct3D 9 pairs by semantic whatever the widths: float4 written, float2
+  // read; float3 written, float4 read (w = 1); one float each way.
+  TempDir dir;
+  write_whole_file(dir.file("widths.fx"),
+                   "float4x4 WorldViewProj;\n"
+                   "struct VS_OUT { float4 pos : POSITION; float4 uv : TEXCOORD0; float3 tint : COLOR0;\n"
+                   "                float fog : TEXCOORD1; };\n"
+                   "VS_OUT VS(float4 p : POSITION, float2 uv : TEXCOORD0)\n"
+                   "{ VS_OUT o; o.pos = mul(p, WorldViewProj); o.uv = uv.xyxy; o.tint = p.xyz; o.fog = p.w; return o; }\n"
+                   "float4 PS(float2 uv : TEXCOORD0, float4 tint : COLOR0, float fog : TEXCOORD1) : COLOR\n"
+                   "{ return tint * uv.x * fog; }\n"
+                   "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n");
+  EffectCompileResult result = compile_effect_file(dir.file("widths.fx"));
+  ASSERT_TRUE(result.compiled()) << result.messages;
+  const EffectPass& p = result.effect->techniques[0].passes[0];
+  std::string log;
+  EXPECT_TRUE(check_glsl_program(p.vertex.glsl, p.pixel.glsl, log)) << log << p.vertex.glsl << p.pixel.glsl;
+  EXPECT_TRUE(contains(p.vertex.glsl, "fx_v_COLOR0 = vec4(fx_l_COLOR0, 1.0);")) << p.vertex.glsl;
+  EXPECT_TRUE(contains(p.vertex.glsl, "fx_v_TEXCOORD1 = vec4(fx_l_TEXCOORD1, 0.0, 0.0, 1.0);")) << p.vertex.glsl;
+  EXPECT_TRUE(contains(p.pixel.glsl, "fx_l_TEXCOORD0 = fx_v_TEXCOORD0.xy;")) << p.pixel.glsl;
+  EXPECT_TRUE(contains(p.pixel.glsl, "fx_l_TEXCOORD1 = fx_v_TEXCOORD1.x;")) << p.pixel.glsl;
 }
 
 TEST(EffectCompiler, CompileArgumentsBindUniformParameters) {
@@ -298,6 +321,29 @@ TEST(EffectCompiler, IncludesAndFileNamesAreFoundAsWrittenOnWindows) {
   EXPECT_TRUE(check_glsl_program(result.effect->techniques[0].passes[0].vertex.glsl,
                                  result.effect->techniques[0].passes[0].pixel.glsl, log))
       << log;
+}
+
+TEST(EffectCompiler, GlobalsNoShaderReadsAreStillParameters) {
+  // The renderer sets World and LightDir on every effect; setting them must
+  // not fail because this effect's shaders happen not to read them.
+  TempDir dir;
+  write_whole_file(dir.file("plain.fx"),
+                   "float4x4 World;\n"
+                   "float3 LightDir = {1, 2, 3};\n"
+                   "float4 VS(float4 p : POSITION) : POSITION { return p; }\n"
+                   "float4 PS() : COLOR { return float4(1, 0, 0, 1); }\n"
+                   "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n");
+  EffectCompileResult result = compile_effect_file(dir.file("plain.fx"));
+  ASSERT_TRUE(result.compiled()) << result.messages;
+  const CompiledEffect& effect = *result.effect;
+  ASSERT_NE(effect.find_parameter("World"), nullptr);
+  ASSERT_NE(effect.find_parameter("LightDir"), nullptr);
+  EXPECT_EQ(effect.find_parameter("LightDir")->offset, 64u);
+  EXPECT_EQ(float_at(effect.initial_values, 68), 2.0f);
+  const EffectPass& p = effect.techniques[0].passes[0];
+  EXPECT_FALSE(contains(p.vertex.glsl, "fx_Globals")) << p.vertex.glsl;
+  std::string log;
+  EXPECT_TRUE(check_glsl_program(p.vertex.glsl, p.pixel.glsl, log)) << log;
 }
 
 TEST(EffectCompiler, ClipSpaceOptionsStillLink) {

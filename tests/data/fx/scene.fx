@@ -4,7 +4,7 @@
 #define SHADOW_BIAS 0.002f
 #define LIT_PROFILE vs_2_0
 
-float4x4 LiteViewProj;
+float4x4 LiteViewProj : register(c12);
 float3 LightDir = {0.0, -1.0, 0.5};
 float SMAP_SIZE = 512;
 float4 AmbientColor < string UIWidget = "color"; float UIMin = 0.0; > = float4(0.25, 0.25, 0.3, 1.0);
