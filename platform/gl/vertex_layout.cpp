@@ -102,6 +102,7 @@ bool parse_vertex_semantic(const char* name, VertexSemantic* semantic, uint8_t* 
       {"BLENDWEIGHT", VertexSemantic::BlendWeight}, {"BLENDINDICES", VertexSemantic::BlendIndices},
       {"NORMAL", VertexSemantic::Normal},         {"PSIZE", VertexSemantic::PointSize},
       {"COLOR", VertexSemantic::Color},           {"TEXCOORD", VertexSemantic::TexCoord},
+      {"TANGENT", VertexSemantic::Tangent},       {"BINORMAL", VertexSemantic::Binormal},
   };
   for (const auto& entry : kWords) {
     const size_t length = std::strlen(entry.word);

@@ -14,6 +14,10 @@ enum class VertexSemantic : uint8_t {
   PointSize,
   Color,
   TexCoord,
+  // Declared by shaders but never in a flexible vertex format: they read
+  // the missing-input constant.
+  Tangent,
+  Binormal,
 };
 
 enum class VertexElementType : uint8_t {
