@@ -65,6 +65,15 @@ bool store_values(const EffectParameter& parameter, const float* values, size_t 
   return true;
 }
 
+bool store_words(const EffectParameter& parameter, const void* data, size_t bytes, std::span<uint8_t> block) {
+  if (bytes % 4 != 0 || bytes / 4 > component_count(parameter) || !fits(parameter, block)) return false;
+  const uint8_t* source = static_cast<const uint8_t*>(data);
+  for (size_t i = 0; i < bytes / 4; ++i) {
+    std::memcpy(block.data() + component_offset(parameter, static_cast<uint32_t>(i)), source + i * 4, 4);
+  }
+  return true;
+}
+
 bool store_matrix(const EffectParameter& parameter, uint32_t element, const float* matrix16, std::span<uint8_t> block) {
   bool matrix = parameter.value_class == ValueClass::MatrixRows || parameter.value_class == ValueClass::MatrixColumns;
   uint32_t elements = parameter.elements == 0 ? 1 : parameter.elements;

@@ -103,6 +103,15 @@ TEST(ParameterStore, ValuesFollowArrayStridesAndConvertToTheParameterType) {
   EXPECT_FALSE(store_values(weights, values, 1, short_block));
   EXPECT_EQ(block, before);
 
+  // Raw components keep their bits and follow the same strides.
+  const int32_t words[] = {-1, 7};
+  ASSERT_TRUE(store_words(weights, words, sizeof words, block));
+  int32_t second_word = 0;
+  std::memcpy(&second_word, block.data() + 24, 4);
+  EXPECT_EQ(second_word, 7);
+  EXPECT_FALSE(store_words(weights, words, 6, block));
+  EXPECT_FALSE(store_words(weights, values, 16, block));
+
   EffectParameter flags;
   flags.type = ValueType::Bool;
   flags.value_class = ValueClass::Vector;
