@@ -43,14 +43,16 @@ const std::vector<Vector3>& limitCorners() {
 void EdgeSearch_Reference(benchmark::State& state) {
   const std::vector<Vector3>& corners = limitCorners();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(reference::edgeQuads(corners.data(), static_cast<int64_t>(corners.size())));
+    benchmark::DoNotOptimize(
+        reference::edgeQuads(corners.data(), static_cast<int64_t>(corners.size())));
   }
 }
 
 void EdgeSearch_Hashed(benchmark::State& state) {
   const std::vector<Vector3>& corners = limitCorners();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(findEdgePartners(corners.data(), static_cast<int32_t>(corners.size())));
+    benchmark::DoNotOptimize(
+        findEdgePartners(corners.data(), static_cast<int32_t>(corners.size())));
   }
 }
 

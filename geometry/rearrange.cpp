@@ -112,7 +112,8 @@ bool recreateALL(const BoundedArray<uint16_t>& remap, const BoundedArray<Vector3
     return false;
   }
 
-  if (!sizeList(destination.paletteIndices, p * newCount, "<error> recreateALL blendpatette num ") ||
+  if (!sizeList(destination.paletteIndices, p * newCount,
+                "<error> recreateALL blendpatette num ") ||
       !sizeList(destination.blendWeights, w * newCount, "<error> recreateALL weights num ") ||
       !sizeList(destination.indices, n, "<error> recreateALL indexdata not created ") ||
       (hasNormals &&

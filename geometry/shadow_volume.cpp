@@ -141,8 +141,10 @@ bool CShadowVolume::createextravectors() {
   for (int32_t first = 0; first < surfaceCorners; first += 3) {
     for (int32_t k = 0; k < 3; ++k) {
       const uint16_t v = destination.indices[first + k];
-      destination.shadowNeighbourA[v] = destination.positions[destination.indices[first + (k + 1) % 3]];
-      destination.shadowNeighbourB[v] = destination.positions[destination.indices[first + (k + 2) % 3]];
+      destination.shadowNeighbourA[v] =
+          destination.positions[destination.indices[first + (k + 1) % 3]];
+      destination.shadowNeighbourB[v] =
+          destination.positions[destination.indices[first + (k + 2) % 3]];
     }
   }
   return true;

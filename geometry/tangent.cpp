@@ -107,8 +107,7 @@ bool CTangent::checkvertexlists() const {
     return false;
   }
   if (source.texCoords1.count != 0 && source.texCoords1.count < vertexCount) {
-    log_int("<error> CTangent::create() fewer texCoords1 than vertices: ",
-            source.texCoords1.count);
+    log_int("<error> CTangent::create() fewer texCoords1 than vertices: ", source.texCoords1.count);
     return false;
   }
   return true;
@@ -140,8 +139,10 @@ void CTangent::computetangents() {
     // d(axis)/du = -normal.u / normal.axis.
     float component[3] = {0.0f, 0.0f, 0.0f};
     for (int axis = 0; axis < 3; ++axis) {
-      const Vector3 e1{static_cast<float>(static_cast<double>(axis1[axis]) - axis0[axis]), du1, dv1};
-      const Vector3 e2{static_cast<float>(static_cast<double>(axis2[axis]) - axis0[axis]), du2, dv2};
+      const Vector3 e1{static_cast<float>(static_cast<double>(axis1[axis]) - axis0[axis]), du1,
+                       dv1};
+      const Vector3 e2{static_cast<float>(static_cast<double>(axis2[axis]) - axis0[axis]), du2,
+                       dv2};
       Vector3 normal = e1.cross(e2);
       normal.normalize();
       if (std::fabs(static_cast<double>(normal.x)) > threshold) {

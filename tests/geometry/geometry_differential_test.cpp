@@ -18,7 +18,8 @@ namespace {
 template <typename T>
 bool sameBytes(const BoundedArray<T>& a, const BoundedArray<T>& b) {
   return a.count == b.count &&
-         (a.count == 0 || std::memcmp(a.data, b.data, sizeof(T) * static_cast<size_t>(a.count)) == 0);
+         (a.count == 0 ||
+          std::memcmp(a.data, b.data, sizeof(T) * static_cast<size_t>(a.count)) == 0);
 }
 
 void expectSameMesh(const MeshGeometry& a, const MeshGeometry& b) {
@@ -104,10 +105,13 @@ class RandomMeshes {
   float coordinate() {
     const float bound = 0.00001f;
     const float wall = static_cast<float>(kEdgeCellSize / 2);
-    const float values[] = {0.0f, -0.0f, bound, -bound, 2 * bound, 1.0f, 1.0f + bound, 0.5f,
-                            wall, wall - bound / 2, wall + bound / 2, -wall - bound, 3.0f};
-    if (chance(1)) return chance(50) ? std::numeric_limits<float>::quiet_NaN()
-                                     : std::numeric_limits<float>::infinity();
+    const float values[] = {
+        0.0f,         -0.0f, bound, -bound,           2 * bound,        1.0f,
+        1.0f + bound, 0.5f,  wall,  wall - bound / 2, wall + bound / 2, -wall - bound,
+        3.0f};
+    if (chance(1))
+      return chance(50) ? std::numeric_limits<float>::quiet_NaN()
+                        : std::numeric_limits<float>::infinity();
     if (chance(80)) return values[below(sizeof values / sizeof values[0])];
     return std::uniform_real_distribution<float>(-1.0f, 1.0f)(rng_);
   }
@@ -115,7 +119,8 @@ class RandomMeshes {
   std::vector<TexCoord2> texCoords(int count) {
     std::vector<TexCoord2> uv(count);
     const bool flat = chance(20);  // zero texture gradients everywhere
-    for (TexCoord2& t : uv) t = flat ? TexCoord2{0.25f, 0.25f} : TexCoord2{coordinate(), coordinate()};
+    for (TexCoord2& t : uv)
+      t = flat ? TexCoord2{0.25f, 0.25f} : TexCoord2{coordinate(), coordinate()};
     return uv;
   }
 
@@ -151,7 +156,8 @@ TEST(GeometryDifferential, TangentsAndCornerListsMatchTheQuadraticReference) {
     CTangent tangent;
     tangent.bind(source, fast);
     std::vector<reference::CornerList> lists;
-    ASSERT_EQ(tangent.computeparents(), reference::collectCorners(source, lists)) << "mesh " << round;
+    ASSERT_EQ(tangent.computeparents(), reference::collectCorners(source, lists))
+        << "mesh " << round;
     for (int v = 0; v < tangent.entries().count; ++v) {
       ASSERT_EQ(listOf(tangent.entries()[v].corners), lists[v].corners) << "mesh " << round;
     }

@@ -13,7 +13,9 @@ namespace {
 
 using Indices = std::vector<uint16_t>;
 
-bool samePoint(const Vector3& a, const Vector3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+bool samePoint(const Vector3& a, const Vector3& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
 
 // Builds from positions and indices; returns the new index list, empty on failure.
 Indices shadowIndices(const std::vector<Vector3>& positions, const Indices& indices) {
@@ -78,8 +80,10 @@ TEST(ShadowVolume, ClosedTetrahedronHasSixDegenerateQuadsAndSurfaceNeighbours) {
   }
   for (int k = 0; k < 12; ++k) {
     const int first = k - k % 3;
-    EXPECT_TRUE(samePoint(destination.shadowNeighbourA[k], destination.positions[first + (k + 1) % 3]));
-    EXPECT_TRUE(samePoint(destination.shadowNeighbourB[k], destination.positions[first + (k + 2) % 3]));
+    EXPECT_TRUE(
+        samePoint(destination.shadowNeighbourA[k], destination.positions[first + (k + 1) % 3]));
+    EXPECT_TRUE(
+        samePoint(destination.shadowNeighbourB[k], destination.positions[first + (k + 2) % 3]));
   }
 }
 
@@ -138,7 +142,8 @@ TEST(ShadowVolume, EveryCornerCarriesItsVertexBlendData) {
   for (int k = 0; k < 15; ++k) {
     const int v = fan[k];
     for (int i = 0; i < 3; ++i) EXPECT_EQ(destination.blendWeights[3 * k + i], weights[3 * v + i]);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(destination.paletteIndices[4 * k + i], palette[4 * v + i]);
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(destination.paletteIndices[4 * k + i], palette[4 * v + i]);
   }
 
   // Without blend data the shadow mesh has none either.
@@ -183,8 +188,9 @@ TEST(ShadowVolume, FailedBuildsLeaveSourceIntactAndDestinationEmpty) {
   EXPECT_FALSE(builder.create(tooBig, destination));
   EXPECT_EQ(log.lines().back(), "<error> createnewindices() index count over 65535:  66048");
   EXPECT_EQ(listOf(tooBig.indices), before);
-  EXPECT_EQ(destination.positions.count + destination.indices.count + destination.blendWeights.count +
-                destination.paletteIndices.count + destination.shadowNeighbourA.count,
+  EXPECT_EQ(destination.positions.count + destination.indices.count +
+                destination.blendWeights.count + destination.paletteIndices.count +
+                destination.shadowNeighbourA.count,
             0);
   EXPECT_EQ(destination.isShadowVolume, 0);
 }

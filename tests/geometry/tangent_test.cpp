@@ -114,20 +114,24 @@ TEST(Tangent, FoldedQuadSplitsTheSharedEdgeIntoCopiesOfItsVertices) {
     EXPECT_EQ(destination.positions[v].y, source.positions[s].y);
     EXPECT_EQ(destination.normals[v].z, source.normals[s].z);
     EXPECT_EQ(destination.texCoords0[v].u, source.texCoords0[s].u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(destination.blendWeights[3 * v + i], source.blendWeights[3 * s + i]);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(destination.paletteIndices[4 * v + i], source.paletteIndices[4 * s + i]);
-    if (v < 3) expectVector(destination.tangents[v], 1, 0, 0);
-    else expectVector(destination.tangents[v], 0, -1, 0);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(destination.blendWeights[3 * v + i], source.blendWeights[3 * s + i]);
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(destination.paletteIndices[4 * v + i], source.paletteIndices[4 * s + i]);
+    if (v < 3)
+      expectVector(destination.tangents[v], 1, 0, 0);
+    else
+      expectVector(destination.tangents[v], 0, -1, 0);
   }
   EXPECT_EQ(destination.blendWeights.count, 18);
   EXPECT_EQ(destination.paletteIndices.count, 24);
   EXPECT_EQ(destination.texCoords1.count, 0);
   EXPECT_EQ(destination.weightsPerVertex, 3u);
   EXPECT_EQ(destination.hasTangents, 1);
-  EXPECT_EQ(log.lines(), (Lines{"---Tangent computation---", "Tangent melting degree:  30.000000",
-                                "computing tangents ", "start rearranguing.", "OIGINAL VERTEXNUM:  4",
-                                "OIGINAL TRINUM:  2", "new VERTEXNUM:  6",
-                                "---Tangent computation done.---"}));
+  EXPECT_EQ(log.lines(),
+            (Lines{"---Tangent computation---", "Tangent melting degree:  30.000000",
+                   "computing tangents ", "start rearranguing.", "OIGINAL VERTEXNUM:  4",
+                   "OIGINAL TRINUM:  2", "new VERTEXNUM:  6", "---Tangent computation done.---"}));
 
   // Past 90 degrees of melting the two directions merge into their average.
   MeshGeometry merged;
@@ -217,7 +221,8 @@ TEST(Tangent, FailedBuildsLeaveSourceIntactAndDestinationEmpty) {
   makeFoldedQuad(source);
   source.texCoords0.free();
   EXPECT_FALSE(tangent.create(source, destination, 30.0f));
-  EXPECT_EQ(log.lines().back(), "<error> CTangent::create() no texCoords0 for every vertex, texco0 num:  0");
+  EXPECT_EQ(log.lines().back(),
+            "<error> CTangent::create() no texCoords0 for every vertex, texco0 num:  0");
   EXPECT_EQ(destination.positions.count + destination.indices.count + destination.normals.count, 0);
   EXPECT_EQ(source.positions.count, 4);
 
@@ -247,7 +252,8 @@ TEST(Tangent, FailedBuildsLeaveSourceIntactAndDestinationEmpty) {
   setList(full.texCoords0, uv);
   EXPECT_FALSE(tangent.create(full, destination, 30.0f));
   EXPECT_EQ(log.lines().back(), "<error> rearrange() new vertex count over 65535:  65537");
-  EXPECT_EQ(destination.positions.count + destination.tangents.count + destination.indices.count, 0);
+  EXPECT_EQ(destination.positions.count + destination.tangents.count + destination.indices.count,
+            0);
   EXPECT_EQ(listOf(full.indices), (Indices{0, 1, 2, 2, 1, 3}));
 }
 

@@ -52,7 +52,8 @@ inline std::vector<int64_t> edgeQuads(const Vector3* positions, int64_t n) {
         for (int eb = 0; eb < 3 && !found; ++eb) {
           int64_t j0, j1;
           edge(b, eb, j0, j1);
-          if (sameCorner(positions[i0], positions[j1]) && sameCorner(positions[i1], positions[j0])) {
+          if (sameCorner(positions[i0], positions[j1]) &&
+              sameCorner(positions[i1], positions[j0])) {
             scratch.insert(scratch.end(), {i0, j1, i1, i1, j1, j0});
             found = true;
           }
@@ -69,10 +70,11 @@ inline bool shadowVolume(const MeshGeometry& s, MeshGeometry& d) {
   const int64_t vertices = s.positions.count;
   const int64_t w = s.weightsPerVertex;
   const int64_t p = s.paletteIndicesPerVertex;
-  bool ok = n <= 65535 && vertices * w <= s.blendWeights.count &&
-            vertices * p <= s.paletteIndices.count;
+  bool ok =
+      n <= 65535 && vertices * w <= s.blendWeights.count && vertices * p <= s.paletteIndices.count;
   for (int64_t k = 0; ok && k < n; ++k) ok = s.indices[k] < vertices;
-  ok = ok && d.positions.resize(n) && d.blendWeights.resize(n * w) && d.paletteIndices.resize(n * p);
+  ok =
+      ok && d.positions.resize(n) && d.blendWeights.resize(n * w) && d.paletteIndices.resize(n * p);
   if (!ok) {
     freeShadowLists(d);
     return false;

@@ -44,15 +44,18 @@ inline void makeTorus(MeshGeometry& mesh, int rings, int sides) {
       const double b = 2.0 * pi * (j % sides) / sides;
       const double tube = 3.0 + std::cos(b);
       positions.push_back({static_cast<float>(tube * std::cos(a)),
-                           static_cast<float>(tube * std::sin(a)), static_cast<float>(std::sin(b))});
+                           static_cast<float>(tube * std::sin(a)),
+                           static_cast<float>(std::sin(b))});
       normals.push_back({static_cast<float>(std::cos(b) * std::cos(a)),
-                         static_cast<float>(std::cos(b) * std::sin(a)), static_cast<float>(std::sin(b))});
+                         static_cast<float>(std::cos(b) * std::sin(a)),
+                         static_cast<float>(std::sin(b))});
       const float u = static_cast<float>(i) / rings;
       const float v = static_cast<float>(j) / sides;
       uv0.push_back({u, v});
       uv1.push_back({2.0f * v, u});
       weights.insert(weights.end(), {0.5f, 0.3f, 0.2f});
-      palette.insert(palette.end(), {static_cast<uint8_t>(i % 7), static_cast<uint8_t>(j % 5), 0, 1});
+      palette.insert(palette.end(),
+                     {static_cast<uint8_t>(i % 7), static_cast<uint8_t>(j % 5), 0, 1});
     }
   }
   std::vector<uint16_t> indices;
