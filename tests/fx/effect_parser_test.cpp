@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/fx/entry_wrapper.h"
+#include "tests/support/temp_dir.h"
 
 namespace fx {
 namespace {
@@ -245,6 +246,28 @@ TEST(EffectParser, KeepsLiteralInitialValuesOfParameters) {
   EXPECT_EQ(effect.shader_source.find("512"), std::string::npos);
   EXPECT_NE(effect.shader_source.find("static float h = 3;"), std::string::npos);
   EXPECT_EQ(effect.shader_source.find("string"), std::string::npos);
+}
+
+TEST(EffectParser, SurvivesTheSceneEffectCutAtEveryLength) {
+  // Every prefix is a plausible half-written file: the parser must answer
+  // without reading past the text and, when it accepts, keep every line.
+  const std::string scene = read_whole_file(std::string(MESHVIEW_TEST_DATA) + "/fx/scene.fx");
+  ASSERT_GT(scene.size(), 1000u);
+  size_t accepted = 0;
+  for (size_t length = 0; length <= scene.size(); ++length) {
+    const std::string cut = scene.substr(0, length);
+    ParsedEffect effect;
+    std::string messages;
+    if (parse_effect(cut, "cut.fx", effect, messages)) {
+      ++accepted;
+      ASSERT_EQ(effect.shader_source.size(), cut.size()) << length;
+      ASSERT_EQ(count_lines(effect.shader_source), count_lines(cut)) << length;
+    } else {
+      ASSERT_EQ(messages.rfind("cut.fx(", 0), 0u) << length << ": " << messages;
+    }
+  }
+  EXPECT_GT(accepted, 0u);
+  EXPECT_LT(accepted, scene.size());
 }
 
 TEST(EntryWrapper, BindsCompileArgumentsToUniformParameters) {
