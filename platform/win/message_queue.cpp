@@ -74,9 +74,22 @@ void handle_window_event(HWND hwnd, const SDL_WindowEvent& event) {
   }
 }
 
+// Windows reports pointer moves only over the client area of a window that
+// has not captured the mouse; the X server's implicit grab during a drag
+// would otherwise report positions outside it, which do not fit the 16-bit
+// client coordinates.
+bool outside_client_area(const WindowRecord& record, const SDL_Event& event) {
+  if (event.type != SDL_MOUSEMOTION) return false;
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(record.sdl, &width, &height);
+  return event.motion.x < 0 || event.motion.y < 0 || event.motion.x >= width ||
+         event.motion.y >= height;
+}
+
 void handle_input_event(HWND hwnd, const SDL_Event& event) {
   WindowRecord* record = find_live_window(hwnd);
-  if (record == nullptr) return;
+  if (record == nullptr || outside_client_area(*record, event)) return;
   InputContext context;
   context.doubleClicks = (record->classStyle & CS_DBLCLKS) != 0;
   context.modifiers = SDL_GetModState();

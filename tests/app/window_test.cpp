@@ -154,6 +154,18 @@ TEST_F(WindowInput, PointerAndLeftButtonIncludingDoubleClicks) {
   EXPECT_EQ(step().message, WM_LBUTTONUP);
   EXPECT_EQ(g_leftDown, 0);
 
+  // Moves outside the client area are not reported; a release there is.
+  push_button(hwnd, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 123, 456, 1);
+  push_motion(hwnd, -5, 10);
+  push_motion(hwnd, 800, 10);
+  push_motion(hwnd, 10, 600);
+  push_button(hwnd, SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, -5, 10, 1);
+  EXPECT_EQ(step().message, WM_LBUTTONDOWN);
+  EXPECT_EQ(step().message, WM_LBUTTONUP);
+  EXPECT_EQ(g_leftDown, 0);
+  EXPECT_EQ(g_mouseX, 123u);
+  EXPECT_EQ(g_mouseY, 456u);
+
   // The quick second click is a double click: it starts no drag...
   push_button(hwnd, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 123, 456, 2);
   EXPECT_EQ(step().message, WM_LBUTTONDBLCLK);
