@@ -19,9 +19,9 @@ uintptr_t key_of(HWND hwnd) { return reinterpret_cast<uintptr_t>(hwnd); }
 
 bool ensure_sdl_video() {
   if (g_videoStarted) return true;
-  // A Windows window does not capture the mouse unless asked to, and a click
-  // that activates it is still delivered.
-  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+  // As in Windows, the click that activates a window is still delivered.
+  // SDL's capture of the mouse during a drag stays on, so a button released
+  // outside the window still ends the drag.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "SDL video could not start: %s\n", SDL_GetError());
