@@ -1,5 +1,9 @@
 #include "platform/backend.h"
 
+#ifdef MESHVIEW_HAVE_GL_BACKEND
+#include "platform/gl/gl_backend.h"
+#endif
+
 namespace {
 
 // The default until this build carries a real backend: there is no Direct3D
@@ -23,10 +27,15 @@ class UnavailableBackend final : public GraphicsBackend {
   }
 };
 
-// The one place where the build's backend is chosen.
+// The one place where the build's backend is chosen: OpenGL when the build
+// has it; tests install the recording backend over it.
 GraphicsBackend& DefaultGraphicsBackend() {
+#ifdef MESHVIEW_HAVE_GL_BACKEND
+  return gl_graphics_backend();
+#else
   static UnavailableBackend backend;
   return backend;
+#endif
 }
 
 GraphicsBackend* g_installedBackend = nullptr;
