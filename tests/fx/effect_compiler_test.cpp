@@ -292,6 +292,7 @@ TEST(EffectCompiler, FailuresNameTheFileAndLine) {
       {"entry_errors.fx",
        {"entry_errors.fx(8): error: entry point 'NoSuchFunction' not found",
         "entry_errors.fx(13): error: 'Scaled' takes 1 uniform argument(s), 2 given"}},
+      {"bad_values.fx", {"bad_values.fx(20): error: PS: pixel shader output semantic TEXCOORD0 is not supported"}},
   };
   for (const Case& c : cases) {
     EffectCompileResult result = compile_effect_file(kData + c.file);
@@ -299,6 +300,16 @@ TEST(EffectCompiler, FailuresNameTheFileAndLine) {
     EXPECT_EQ(result.effect, nullptr) << c.file;
     for (const std::string& part : c.expected) EXPECT_TRUE(contains(result.messages, part)) << c.file << ":\n" << result.messages;
   }
+
+  // With the shader mended, the short initial value is what remains.
+  TempDir dir;
+  std::string mended = read_whole_file(kData + "bad_values.fx");
+  mended.replace(mended.find(": TEXCOORD0\n"), 11, ": COLOR0   ");
+  write_whole_file(dir.file("bad_values.fx"), mended);
+  EffectCompileResult short_value = compile_effect_file(dir.file("bad_values.fx"));
+  EXPECT_FALSE(short_value.compiled());
+  EXPECT_TRUE(contains(short_value.messages, "bad_values.fx(3): error: initial value of 'LightDir' has 2 components, 3 expected"))
+      << short_value.messages;
 
   // A missing file is told apart: no compiler text at all.
   EffectCompileResult missing = compile_effect_file(kData + "no_such_effect.fx");
