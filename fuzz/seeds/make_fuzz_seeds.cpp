@@ -2,7 +2,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "render/font_table.h"
 #include "tools/model_writer/model_writer.h"
 #include "tools/model_writer/sample_models.h"
 #include "tools/model_writer/script_writer.h"
@@ -44,6 +46,18 @@ int main(int argc, char** argv) {
        writeScriptFile((scripts / "comments").string(),
                        std::string("// line\nt wall.bmp /* block */ e wall.fx\n/*/ a x 1 { 0 }")) &&
        writeScriptFile((scripts / "broken").string(), std::string("a walk fast { 0, 1 }\ne"));
+  const fs::path fonts = out / "font_table_fuzz";
+  fs::create_directories(fonts, error);
+  std::vector<FontGlyph> glyphs(256);
+  for (size_t code = 0; code < glyphs.size(); ++code) {
+    const float u = float(code % 16) / 16.0f;
+    const float v = float(code / 16) / 16.0f;
+    glyphs[code] = {uint8_t(code % 11), {u, v, u + 1.0f / 16.0f, v + 1.0f / 16.0f}};
+  }
+  ok = ok && WriteFontTableFile((fonts / "full").string().c_str(), glyphs) &&
+       WriteFontTableFile((fonts / "three").string().c_str(),
+                          std::vector<FontGlyph>(glyphs.begin(), glyphs.begin() + 3));
+
   if (!ok) {
     std::fprintf(stderr, "make_fuzz_seeds: cannot write the seeds under %s\n", argv[1]);
     return 1;
