@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "geometry/shadow_volume.h"
+#include "geometry/tangent.h"
 #include "model/model_consistency.h"
 #include "render/render_model.h"
 
@@ -56,15 +58,9 @@ uint32_t ModelLoader::loadFrom(ByteSource& source, const char* path, const LoadT
   // The builders and the upload below index the lists by each other's counts.
   if (!checkConsistency()) return finishLoad(0);
 
-  // Step 7, the shadow-volume mesh (CShadowVolume::create into shadowMesh, then
-  // its upload, kind 1, ready and PrepareForDraw), is wired in here when
-  // shadowRequested.
-
-  // Step 8, tangents (CTangent::create with meltingDegree, the result copied
-  // back into mesh), is wired in here when mesh.hasTangents.
-
-  // Step 9, the upload of the normal model (uploadbuffers, uploadvertices, then
-  // kind 0, ready and PrepareForDraw), is wired in here once the buffers exist.
+  if (shadowRequested && !buildShadowVolume()) return finishLoad(0);
+  if (mesh.hasTangents != 0) buildTangents();
+  if (model != nullptr && !uploadNormalModel()) return finishLoad(0);
 
   if (keepInRam_ != 0) save_geom_to_model();
   return finishLoad(1);
@@ -142,6 +138,52 @@ bool ModelLoader::checkConsistency() {
     return false;
   });
   return violations == 0;
+}
+
+bool ModelLoader::buildShadowVolume() {
+  // Only a given shadow model lets the script request one; checked all the same.
+  if (shadowModel == nullptr) {
+    shadowRequested = false;
+    return true;
+  }
+  CShadowVolume builder;
+  if (!builder.create(mesh, shadowMesh)) {
+    // The model loads on without a shadow volume.
+    log_text("<error> creating shadow volume");
+    shadowRequested = false;
+    return true;
+  }
+  log_text("Uploading ShadowVolume vertices&indices");
+  if (!uploadbuffers(*shadowModel, shadowMesh) || !uploadvertices(*shadowModel, shadowMesh)) {
+    return false;
+  }
+  shadowModel->kind = RenderModel::kShadowVolumeModel;
+  shadowModel->ready = 1;
+  shadowModel->PrepareForDraw();  // a missing effect does not fail the load
+  return true;
+}
+
+void ModelLoader::buildTangents() {
+  // Without any texture set the upload reports the request and drops it.
+  if (mesh.texCoords0.empty() && mesh.texCoords1.empty()) return;
+  MeshGeometry rebuilt;
+  CTangent builder;
+  if (!builder.create(mesh, rebuilt, meltingDegree)) {
+    // The mesh stays as read: a failed build leaves nothing worth taking over.
+    log_text("<error> creating tangent data");
+    mesh.hasTangents = 0;
+    return;
+  }
+  mesh.copyFrom(rebuilt);
+}
+
+bool ModelLoader::uploadNormalModel() {
+  log_text("Uploading NormalMesh vertices&indices");
+  if (!uploadbuffers(*model, mesh) || !uploadvertices(*model, mesh)) return false;
+  model->kind = RenderModel::kNormalModel;
+  model->ready = 1;
+  model->PrepareForDraw();  // a missing effect does not fail the load
+  return true;
 }
 
 void ModelLoader::save_geom_to_model() {

@@ -55,6 +55,14 @@ class ModelLoader : public CBase {
   bool loadscript(const char* modelPath);
   bool parsetextcommands(const char* scriptPath);
 
+  // The index list into target's index buffer.
+  bool uploadbuffers(RenderModel& target, const MeshGeometry& geometry);
+  // The vertex lists, interleaved, into target's vertex buffer with their FVF
+  // code; clears geometry.hasTangents when no texture set can carry tangents.
+  bool uploadvertices(RenderModel& target, MeshGeometry& geometry);
+  // The readable FVF of target's vertex buffer; text holds at least 135 bytes.
+  void describeFVF(const RenderModel& target, char* text);
+
   // Copies positions and indices into the model's RAM lists.
   void save_geom_to_model();
 
@@ -74,6 +82,10 @@ class ModelLoader : public CBase {
   bool readChunks(ByteSource& source);
   bool runChunkStep(ByteSource& source, const ChunkHeader& header);
   bool checkConsistency();
+  // Loader steps after the script: shadow volume, tangents, normal model.
+  bool buildShadowVolume();
+  void buildTangents();
+  bool uploadNormalModel();
   uint32_t finishLoad(uint32_t result);
 
   uint8_t keepInRam_ = 0;

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "tests/model/model_test_support.h"
+#include "tests/model/hero_model.h"
 
 namespace {
 
@@ -33,49 +33,35 @@ long find(const std::vector<std::string>& lines, const std::string& line, long f
   return -1;
 }
 
-TEST(MeshinfoTest, PrintsTheSummaryThenTheLoadersLogLines) {
-  TempDir dir;
-  const std::string path = dir.file("hero.x_out");
-  ASSERT_TRUE(writeModelFile(path, sampleSkinnedModel()));
-  ScriptDescription script;
-  script.texture = "hero.bmp";
-  script.effect = "skin.fx";
-  script.tangents = true;
-  script.shadowEffect = "shadow.fx";
-  script.animations = {{"walk", 60, {0, 1, 2}}};
-  ASSERT_TRUE(writeScriptBeside(path, script));
+TEST(MeshinfoTest, PrintsTheSummaryThenEveryLineOfTheWholeLoad) {
+  ViewerLayout layout;  // meshinfo works from the working directory, as the viewer does
+  writeHero(layout, sampleSkinnedModel(), heroScript());
 
-  const MeshinfoRun run = meshinfo({path});
+  const MeshinfoRun run = meshinfo({"hero.x_out"});
   EXPECT_EQ(run.code, 0);
   const std::vector<std::string> inOrder = {
-      "model: " + path,
+      "model: hero.x_out",
       "result: loaded",
       "chunks: 11",
       "  4          0  CHUNK_VECTORS                   0          48",
       "mesh:",
-      "  vertices: 4",
+      "  vertices: 6",
       "  indices: 6 (2 triangles)",
       "  skinning: 2 weights and 2 palette indices per vertex",
-      "  vertex layout: position(12) weights(2x4) palette(4) normal(12) texcoord0(8) texcoord1(8) "
-      "tangent(12) = 64 bytes",
-      "  tangents: requested",
+      "  tangents: built",
       "materials: 2, material offsets: 2",
       "bones: 2, frames: 3",
       "     1    11     3              16       0",
       "armature: 2 bones, order: 0 1",
       "animations: 1",
       "  walk: 3 frames, 60 ms per frame: 0 1 2",
-      "text commands: 2",
+      "text commands: 3",
       "  t hero.bmp",
+      "  b hero_n.bmp",
       "  e skin.fx",
-      "shadow volume: requested, effect shadow.fx",
+      "normal model: ready, 6 vertices of 64 bytes, FVF 0x10131A, 6 indices",
+      "shadow volume: ready, 6 vertices of 48 bytes, FVF 0x5120A, 12 indices, effect shadow.fx",
       "loader log:",
-      "  Vectors loaded.",
-      "  Indices loaded.",
-      "  Bone Num:  2",
-      "  armature loaded.",
-      "  loading script from: " + dir.file("hero.txt"),
-      "  vectors & indices uploaded in normal ram too.",
   };
   long at = 0;
   for (const std::string& line : inOrder) {
@@ -83,6 +69,17 @@ TEST(MeshinfoTest, PrintsTheSummaryThenTheLoadersLogLines) {
     ASSERT_GE(found, 0) << "missing or out of order: " << line;
     at = found + 1;
   }
+  // After the summary, the load's log exactly, "Final FVF " lines included.
+  std::vector<std::string> logLines;
+  for (const std::string& line : heroLog()) logLines.push_back("  " + line);
+  EXPECT_EQ(std::vector<std::string>(run.lines.begin() + at, run.lines.end()), logLines);
+
+  // A missing effect fails as in the viewer: the model loads without it.
+  std::filesystem::remove(layout.bin("skin.fx"));
+  const MeshinfoRun missing = meshinfo({"hero.x_out"});
+  EXPECT_EQ(missing.code, 0);
+  EXPECT_GE(find(missing.lines, "  Cefect: file not excist...?"), 0);
+  EXPECT_GE(find(missing.lines, "  <ERROR> Modell's effect file not loaded:  0"), 0);
 }
 
 TEST(MeshinfoTest, ExitCodesForAFailedLoadAndBadUsage) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "tests/model/model_test_support.h"
+#include "tests/render/drawable_model.h"
 
 namespace {
 
@@ -58,7 +59,11 @@ TEST(ModelWriterTest, WritesTheByteLayoutOfTheFormat) {
 }
 
 TEST(ModelRoundTripTest, StaticMeshFromFileKeepsEveryFieldAndLogsEachStep) {
+  RecordedDevice device;
   LoaderLog log;
+  DataFolders folders;
+  folders.writeTexture("wall.bmp");
+  const std::string effect = folders.writeEffect("plain.fx");
   TempDir dir;
   const ModelDescription written = sampleStaticModel();
   const std::string path = dir.file("quad.x_out");
@@ -81,7 +86,8 @@ TEST(ModelRoundTripTest, StaticMeshFromFileKeepsEveryFieldAndLogsEachStep) {
   expectVectorsEqual(model.ramPositions, written.positions);
   EXPECT_EQ(asVector(model.ramIndices), written.indices);
   EXPECT_EQ(model.bones.count, 0);
-  EXPECT_EQ(model.ready, 0);  // only the upload makes a model ready
+  EXPECT_EQ(model.ready, 1);
+  EXPECT_EQ(model.kind, RenderModel::kNormalModel);
 
   const std::vector<std::string> expected = {
       "Vectors loaded.",
@@ -89,12 +95,21 @@ TEST(ModelRoundTripTest, StaticMeshFromFileKeepsEveryFieldAndLogsEachStep) {
       "texture coord 0 loaded.",
       "Indices loaded.",
       "loading script from: " + dir.file("quad.txt"),
+      "Uploading NormalMesh vertices&indices",
+      "uploading vertices",
+      "vertex len  32",
+      "buffer len  128",
+      "Final FVF D3DFVF_XYZ D3DFVF_NORMAL D3DFVF_TEX1 D3DFVF_TEXCOORDSIZE2(0) ",
+      "PUSHTEXTCOMMANDS ",
+      "- no bumptex",
+      "EFFECT: " + effect,
       "vectors & indices uploaded in normal ram too.",
   };
   EXPECT_EQ(log.lines(), expected);
 }
 
 TEST(ModelRoundTripTest, SkinnedMeshWithTwoTextureSetsKeepsEveryField) {
+  RecordedDevice device;
   LoaderLog log;
   ScriptFolder folder;
   const ModelDescription written = sampleSkinnedModel();
@@ -143,6 +158,7 @@ TEST(ModelRoundTripTest, SkinnedMeshWithTwoTextureSetsKeepsEveryField) {
 }
 
 TEST(ModelRoundTripTest, RepeatedChunksReplaceAndATrailingFragmentIsIgnored) {
+  RecordedDevice device;
   LoaderLog log;
   ScriptFolder folder;
   ModelDescription written = sampleStaticModel();

@@ -2,12 +2,17 @@
 // Shared pieces of the model tests: a loader log routed into a temporary
 // folder and a load from memory beside a script.
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/dirs.h"
 #include "base/log.h"
 #include "model/model_loader.h"
+#include "platform/backend.h"
+#include "platform/record/recording_backend.h"
+#include "render/device.h"
 #include "render/render_model.h"
 #include "tests/support/temp_dir.h"
 #include "tools/model_writer/model_writer.h"
@@ -53,6 +58,28 @@ class LoaderLog {
   TempDir dir_;
 };
 
+// The process-wide device on the recording backend for the life of the
+// object, so that loads can upload their buffers.
+class RecordedDevice {
+ public:
+  RecordedDevice() {
+    ReleaseDeviceGlobals();
+    created_ = device_.Create(800, 600, true, reinterpret_cast<HWND>(uintptr_t{0x5150})) == 1;
+  }
+  ~RecordedDevice() { ReleaseDeviceGlobals(); }
+  RecordedDevice(const RecordedDevice&) = delete;
+  RecordedDevice& operator=(const RecordedDevice&) = delete;
+
+  bool created() const { return created_; }
+  Recorder& recorder() { return backend_.recorder(); }
+
+ private:
+  RecordingBackend backend_;
+  ScopedGraphicsBackend scope_{backend_};
+  CDevice device_;
+  bool created_ = false;
+};
+
 // Loads bytes from memory as if they were the file at modelPath (whose script
 // must exist), into model and, when given, shadowModel.
 inline uint32_t loadBytes(ModelLoader& loader, const std::vector<uint8_t>& bytes,
@@ -74,4 +101,46 @@ class ScriptFolder {
 
  private:
   TempDir dir_;
+};
+
+// The viewer's folders in a temporary place: the start folder "bin" is the
+// working directory, "texture" sits beside it, and effect names are used as
+// they stand, relative to the start folder (as the viewer sets them up).
+class ViewerLayout {
+ public:
+  ViewerLayout()
+      : root_(std::filesystem::canonical(dir_.path())),
+        savedTexture_(g_textureFolder),
+        savedEffect_(g_effectFolder) {
+    std::filesystem::create_directories(root_ / "bin");
+    std::filesystem::create_directories(root_ / "texture");
+    std::filesystem::current_path(root_ / "bin");
+    g_textureFolder = ((root_ / "texture").string() + "/").c_str();
+    g_effectFolder = TextString();
+  }
+  ~ViewerLayout() {
+    g_textureFolder = savedTexture_;
+    g_effectFolder = savedEffect_;
+  }
+
+  std::string bin(const std::string& name) const { return (root_ / "bin" / name).string(); }
+  std::string texture(const std::string& name) const { return (root_ / "texture" / name).string(); }
+  // A BMP header of 8 x 8 texels: the recorder reads nothing more.
+  void writeTexture(const std::string& name) const {
+    auto le32 = [](uint32_t v) {
+      return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
+    write_whole_file(texture(name), "BM" + le32(0) + le32(0) + le32(54) + le32(40) + le32(8) +
+                                        le32(8) + std::string(28, '\0'));
+  }
+  void writeEffect(const std::string& name) const {
+    write_whole_file(bin(name), "technique t { pass p {} }\n");
+  }
+
+ private:
+  TempDir dir_;
+  WorkingDirectoryGuard cwd_;  // back before the folder is removed
+  std::filesystem::path root_;
+  TextString savedTexture_;
+  TextString savedEffect_;
 };

@@ -135,6 +135,7 @@ TEST_F(TextCommandsTest, ShadowCommandWithoutShadowModelAndEarlierEffectsOfAFail
 }
 
 TEST_F(TextCommandsTest, ScriptPathReplacesEverythingAfterTheFirstDot) {
+  RecordedDevice device;
   WorkingDirectoryGuard cwd;
   std::filesystem::create_directories(dir_.path() / "data");
   std::filesystem::create_directories(dir_.path() / "bin");

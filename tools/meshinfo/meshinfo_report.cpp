@@ -6,8 +6,12 @@
 #include <fstream>
 #include <iomanip>
 
+#include "base/dirs.h"
 #include "base/log.h"
 #include "model/model_loader.h"
+#include "platform/backend.h"
+#include "platform/record/recording_backend.h"
+#include "render/device.h"
 #include "render/render_model.h"
 
 namespace {
@@ -22,8 +26,15 @@ constexpr char kUsage[] =
     "named animations and the text commands, followed by the loader's log lines\n"
     "for this load.\n"
     "\n"
-    "The load stops after the file's chunks, the script and the consistency\n"
-    "check; no shadow volume, tangents or GPU buffers are built.\n"
+    "The whole load runs, as in the viewer started in the working directory:\n"
+    "chunks, script, consistency check, shadow volume ('S'), tangents ('T'),\n"
+    "the vertex layout with its upload, then the textures (from the \"texture\"\n"
+    "folder beside the working directory) and the effect files (named as they\n"
+    "stand, relative to the working directory). The graphics device is a\n"
+    "recording one, so no window or graphics card is needed. Effect files are\n"
+    "checked for presence only, not compiled: every effect file that exists\n"
+    "loads with one valid technique of four passes, one that is missing fails\n"
+    "as in the viewer. Texture files are read but not decoded.\n"
     "\n"
     "Exit status: 0 the model loaded, 1 the load failed (the log says why),\n"
     "2 bad usage.\n";
@@ -57,33 +68,14 @@ void printChunks(std::ostream& out, const std::vector<ChunkRecord>& chunks) {
   }
 }
 
-// The vertex record the upload builds from these lists.
-void printLayout(std::ostream& out, const MeshGeometry& mesh) {
-  int stride = 12;
-  out << "  vertex layout: position(12)";
-  if (!mesh.blendWeights.empty()) {
-    out << " weights(" << mesh.weightsPerVertex << "x4)";
-    stride += 4 * static_cast<int>(mesh.weightsPerVertex);
-  }
-  if (!mesh.paletteIndices.empty()) {
-    out << " palette(4)";
-    stride += 4;
-  }
-  if (!mesh.normals.empty()) {
-    out << " normal(12)";
-    stride += 12;
-  }
-  int sets = 0;
-  for (const BoundedArray<TexCoord2>* set : {&mesh.texCoords0, &mesh.texCoords1}) {
-    if (set->empty()) continue;
-    out << " texcoord" << sets++ << "(8)";
-    stride += 8;
-  }
-  if (mesh.hasTangents && sets > 0) {
-    out << " tangent(12)";
-    stride += 12;
-  }
-  out << " = " << stride << " bytes\n";
+// What the upload made of a model: its buffers and vertex format.
+void printUpload(std::ostream& out, const RenderModel& model) {
+  const VertexBuffer& vertices = model.vertexBuffer;
+  const uint32_t stride = vertices.GetStride();
+  out << (model.ready ? "ready" : "not ready") << ", ";
+  out << (stride != 0 ? vertices.GetSize() / static_cast<int32_t>(stride) : 0) << " vertices of "
+      << stride << " bytes, FVF 0x" << std::hex << std::uppercase << vertices.GetFVF() << std::dec
+      << std::nouppercase << ", " << model.indexBuffer.GetCount() << " indices";
 }
 
 void printMesh(std::ostream& out, const MeshGeometry& mesh) {
@@ -96,8 +88,7 @@ void printMesh(std::ostream& out, const MeshGeometry& mesh) {
     out << "  skinning: " << mesh.weightsPerVertex << " weights and " << mesh.paletteIndicesPerVertex
         << " palette indices per vertex\n";
   }
-  printLayout(out, mesh);
-  out << "  tangents: " << (mesh.hasTangents ? "requested" : "not requested") << "\n";
+  out << "  tangents: " << (mesh.hasTangents ? "built" : "none") << "\n";
 }
 
 void printSkeleton(std::ostream& out, const RenderModel& model) {
@@ -139,8 +130,7 @@ void printSkeleton(std::ostream& out, const RenderModel& model) {
   out << "\n";
 }
 
-void printScript(std::ostream& out, const RenderModel& model, const RenderModel& shadowModel,
-                 bool shadowRequested) {
+void printScript(std::ostream& out, const RenderModel& model, const RenderModel& shadowModel) {
   out << "animations: " << model.animations.count << "\n";
   for (const NamedAnimation& clip : model.animations) {
     out << "  " << clip.name << ": " << clip.frames.count << " frames, " << clip.speed
@@ -152,13 +142,38 @@ void printScript(std::ostream& out, const RenderModel& model, const RenderModel&
   for (const TextCommandEntry& entry : model.textCommands) {
     out << "  " << entry.letter << " " << (entry.name.data ? entry.name.data : "") << "\n";
   }
+  out << "normal model: ";
+  printUpload(out, model);
+  out << "\n";
   out << "shadow volume: ";
-  if (shadowRequested && !shadowModel.textCommands.empty() && shadowModel.textCommands[0].name.data) {
-    out << "requested, effect " << shadowModel.textCommands[0].name.data << "\n";
+  if (shadowModel.kind == RenderModel::kShadowVolumeModel && !shadowModel.textCommands.empty() &&
+      shadowModel.textCommands[0].name.data) {
+    printUpload(out, shadowModel);
+    out << ", effect " << shadowModel.textCommands[0].name.data << "\n";
   } else {
-    out << "not requested\n";
+    out << "none\n";
   }
 }
+
+// The folder values the run changes, put back afterwards so that the report
+// can run more than once in one process.
+class FolderValues {
+ public:
+  FolderValues()
+      : start_(g_startFolder), root_(g_rootFolder), texture_(g_textureFolder), effect_(g_effectFolder) {}
+  ~FolderValues() {
+    g_startFolder = start_;
+    g_rootFolder = root_;
+    g_textureFolder = texture_;
+    g_effectFolder = effect_;
+  }
+
+ private:
+  TextString start_, root_, texture_, effect_;
+};
+
+// A stand-in window handle: the recording device needs one, never a real window.
+HWND recordingWindow() { return reinterpret_cast<HWND>(uintptr_t{0x4D49}); }
 
 void printLog(std::ostream& out, const std::string& logPath) {
   out << "loader log:\n";
@@ -189,23 +204,40 @@ int runMeshinfo(const std::vector<std::string>& arguments, std::ostream& out, st
   log_init_file(logPath.c_str());
   log_enable(true);
 
-  RenderModel model;
-  RenderModel shadowModel;
-  LoadTargets targets;
-  targets.keepInRam = 1;
-  targets.model = &model;
-  targets.shadowModel = &shadowModel;
-  ModelLoader loader;
-  const uint32_t loaded = loader.load(path.c_str(), targets);
-  log_enable(false);
+  // The viewer's folders: textures beside the start folder, effects as named.
+  FolderValues restoreFolders;
+  CDirs folders;
+  folders.Call_1_START();
+  g_effectFolder = TextString();
 
-  out << "model: " << path << "\n";
-  out << "result: " << (loaded ? "loaded" : "load failed (the log below says why)") << "\n";
-  printChunks(out, loader.chunkTable());
-  printMesh(out, loader.mesh);
-  printSkeleton(out, model);
-  printScript(out, model, shadowModel, loader.shadowRequested);
-  printLog(out, logPath);
+  RecordingBackend backend;
+  ScopedGraphicsBackend useBackend(backend);
+  CDevice device;
+  uint32_t loaded = 0;
+  if (device.Create(800, 600, true, recordingWindow()) == 0) {
+    err << "meshinfo: the recording graphics device could not be created\n";
+  } else {
+    // Every object the load creates is released before the device.
+    RenderModel model;
+    RenderModel shadowModel;
+    LoadTargets targets;
+    targets.keepInRam = 1;
+    targets.model = &model;
+    targets.shadowModel = &shadowModel;
+    ModelLoader loader;
+    loaded = loader.load(path.c_str(), targets);
+    log_enable(false);
+
+    out << "model: " << path << "\n";
+    out << "result: " << (loaded ? "loaded" : "load failed (the log below says why)") << "\n";
+    printChunks(out, loader.chunkTable());
+    printMesh(out, loader.mesh);
+    printSkeleton(out, model);
+    printScript(out, model, shadowModel);
+    printLog(out, logPath);
+  }
+  log_enable(false);
+  ReleaseDeviceGlobals();
 
   std::error_code ignored;
   std::filesystem::remove(logPath, ignored);
