@@ -4,11 +4,12 @@
 
 #include "platform/gl/gl_device.h"
 #include "platform/gl/gl_direct3d.h"
+#include "platform/gl/gl_effect.h"
 #include "platform/gl/gl_texture_file.h"
 
 namespace {
 
-GlEffectCompiler g_effectCompiler = nullptr;
+GlEffectCompiler g_effectCompiler = gl_create_effect_from_file;
 
 class GlGraphicsBackend final : public GraphicsBackend {
  public:
