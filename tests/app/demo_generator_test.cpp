@@ -113,11 +113,13 @@ TEST(DemoModels, DefaultCameraSeesTheFigureAndItsShadowOnTheWall) {
   EXPECT_LT(demo::kWallNormal.dot(demo::kWallCentre.subtract(demo::kLightPosition)), 0.0);
   EXPECT_LT(demo::kWallNormal.dot(demo::kWallCentre.subtract(demo::kCameraEye)), 0.0);
 
-  // Every point of the figure is on screen, and so is its shadow: the light's
-  // ray through it meets the wall's front within the wall, behind the figure.
+  // Every point of the figure is on screen, right of the shadow-map display
+  // (the left half), and so is its shadow: the light's ray through it meets
+  // the wall's front within the wall, behind the figure.
   const DemoModel figure = makeFigure();
   for (const Vector3& point : figure.model.positions) {
     EXPECT_TRUE(onScreen(cameraNdc(point)));
+    EXPECT_GT(cameraNdc(point).x, 0.0f);
     const Vector3 ray = point.subtract(demo::kLightPosition);
     const double t = demo::kWallCentre.subtract(demo::kLightPosition).dot(demo::kWallNormal) /
                      ray.dot(demo::kWallNormal);
@@ -169,9 +171,10 @@ TEST_F(DemoFigure, LoadsAsASkinnedModelWhoseJointsHoldTogetherInEveryKey) {
 
   // It turns to face between the camera and the light: the nose points
   // towards -x and -z.
-  const Vector3 noseTip = transformPoint({0.0f, 0.35f, -0.52f}, inverseRigid(model.bones[4].offset));
-  EXPECT_LT(noseTip.x, -0.2f);
-  EXPECT_LT(noseTip.z, -0.2f);
+  const Matrix4 head = inverseRigid(model.bones[4].offset);
+  const Vector3 nose = transformPoint({0.0f, 0.35f, -0.52f}, head).subtract(transformPoint({}, head));
+  EXPECT_LT(nose.x, -0.3f);
+  EXPECT_LT(nose.z, -0.3f);
 }
 
 TEST(DemoFont, EveryPrintableCharacterHasInkInsideItsOwnCell) {
@@ -206,7 +209,7 @@ TEST(DemoFont, EveryPrintableCharacterHasInkInsideItsOwnCell) {
 TEST(DemoWriter, WritesTheWholeTreeTheSameWayEveryTime) {
   if (!haveFont()) GTEST_SKIP() << "no " << kDejaVu;
   TempDir effects;
-  for (const char* name : {"skinned.fx", "wall.fx", "extra.fx", "common.fxh", "notes.txt"}) {
+  for (const char* name : {"skinned.fx", "static.fx", "extra.fx", "common.fxh", "notes.txt"}) {
     write_whole_file(effects.file(name), std::string("// ") + name + "\n");
   }
   TempDir first;
@@ -228,7 +231,7 @@ TEST(DemoWriter, WritesTheWholeTreeTheSameWayEveryTime) {
   for (const char* expected :
        {"bin/input.txt", "bin/walker.x_out", "bin/walker.txt", "bin/wall.x_out", "bin/wall.txt",
         "bin/font.bmp", "bin/font.fnd", "texture/walker.bmp", "texture/walker_normal.bmp",
-        "texture/wall.bmp", "texture/wall_normal.bmp", "effect/skinned.fx", "effect/wall.fx",
+        "texture/wall.bmp", "texture/wall_normal.bmp", "effect/skinned.fx", "effect/static.fx",
         "effect/extra.fx", "effect/common.fxh"}) {
     EXPECT_EQ(files.count(expected), 1u) << expected;
   }

@@ -50,9 +50,12 @@ void BoxMeshBuilder::addBox(const Vector3& min, const Vector3& max, const Matrix
     int corners[4];
     Vector3 normal;
   };
+  // Corners top-left, top-right, bottom-right, bottom-left as seen from
+  // outside with +y up (the top and bottom faces with their far edge up),
+  // so a texture stands upright on the sides.
   static const Face kFaces[6] = {
-      {{0, 2, 6, 4}, {-1, 0, 0}}, {{1, 5, 7, 3}, {1, 0, 0}},  {{0, 4, 5, 1}, {0, -1, 0}},
-      {{2, 3, 7, 6}, {0, 1, 0}},  {{0, 1, 3, 2}, {0, 0, -1}}, {{4, 6, 7, 5}, {0, 0, 1}},
+      {{6, 2, 0, 4}, {-1, 0, 0}}, {{3, 7, 5, 1}, {1, 0, 0}},  {{0, 1, 5, 4}, {0, -1, 0}},
+      {{6, 7, 3, 2}, {0, 1, 0}},  {{2, 3, 1, 0}, {0, 0, -1}}, {{7, 6, 4, 5}, {0, 0, 1}},
   };
   for (const Face& face : kFaces) {
     const Vector3 corners[4] = {corner(face.corners[0]), corner(face.corners[1]),

@@ -23,7 +23,8 @@ class BoxMeshBuilder {
   // way a shader combines them.
   BoxMeshBuilder(ModelDescription& model, bool skinned);
 
-  // The box min..max given in a frame that toModel places in the model.
+  // The box min..max given in a frame that toModel places in the model
+  // (a rotation and a move: a mirroring frame would mirror the textures).
   void addBox(const Vector3& min, const Vector3& max, const Matrix4& toModel, uint8_t bone = 0);
   // One face: corners in order round the face, all in model space.
   void addQuad(const Vector3 corners[4], const Vector3& normal, uint8_t bone = 0);

@@ -22,7 +22,7 @@ inline constexpr char kWallNormalMap[] = "wall_normal.bmp";
 // the effect folder beside it.
 inline constexpr char kEffectFolderFromBin[] = "../effect/";
 inline constexpr char kSkinnedEffect[] = "skinned.fx";
-inline constexpr char kWallEffect[] = "wall.fx";
+inline constexpr char kWallEffect[] = "static.fx";  // rigid models
 inline constexpr char kShadowVolumeEffect[] = "shadow_volume.fx";
 
 // Where the viewer puts things: the wall model is drawn translated by
@@ -43,7 +43,11 @@ inline constexpr float kWallHalfHeight = 6.0f;
 inline constexpr float kWallThickness = 0.3f;
 
 // The figure turns this far round the vertical axis from facing the camera,
-// so that both the camera and the light see it three-quarters on.
+// so that both the camera and the light see it three-quarters on, and
+// stands a little right of the origin, so that it stays clear of the
+// shadow-map display that covers the left half of the screen. kFigureRoot is
+// where its pelvis joint is.
 inline constexpr float kFigureYawDegrees = 45.0f;
+inline constexpr Vector3 kFigureRoot{1.6f, -0.1f, 0.0f};
 
 }  // namespace demo

@@ -24,9 +24,6 @@ struct JointAngles {
 };
 using Pose = std::array<JointAngles, kBoneCount>;
 
-// The pelvis sits a little below the origin so the figure is centred on it.
-constexpr float kPelvisHeight = -0.1f;
-
 FigureBone::Box box(float x0, float y0, float z0, float x1, float y1, float z1) {
   return {Vector3{x0, y0, z0}, Vector3{x1, y1, z1}};
 }
@@ -34,7 +31,7 @@ FigureBone::Box box(float x0, float y0, float z0, float x1, float y1, float z1) 
 std::vector<FigureBone> buildSkeleton() {
   // The figure faces -z in its own frame, +x is its left side.
   std::vector<FigureBone> bones(kBoneCount);
-  bones[kPelvis] = {"pelvis", -1, {0, kPelvisHeight, 0}, {box(-0.55f, -0.3f, -0.3f, 0.55f, 0.25f, 0.3f)}};
+  bones[kPelvis] = {"pelvis", -1, demo::kFigureRoot, {box(-0.55f, -0.3f, -0.3f, 0.55f, 0.25f, 0.3f)}};
   bones[kSpine] = {"spine", kPelvis, {0, 0.25f, 0}, {box(-0.45f, 0, -0.26f, 0.45f, 0.8f, 0.26f)}};
   bones[kChest] = {"chest", kSpine, {0, 0.8f, 0}, {box(-0.7f, 0, -0.33f, 0.7f, 0.9f, 0.33f)}};
   bones[kNeck] = {"neck", kChest, {0, 0.9f, 0}, {box(-0.15f, 0, -0.15f, 0.15f, 0.25f, 0.15f)}};

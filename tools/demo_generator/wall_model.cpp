@@ -5,11 +5,11 @@
 
 DemoModel makeWall() {
   DemoModel demoModel;
-  // The slab in its own frame (along the wall, up, out of its front) placed
-  // so that, once the viewer moves the wall by kWallOffset, its front lies
-  // on the planned plane.
+  // The slab in its own frame (along the wall, up, into the wall) placed so
+  // that, once the viewer moves the wall by kWallOffset, its front (the -z
+  // face) lies on the planned plane.
   const Vector3 up{0.0f, 1.0f, 0.0f};
-  const Vector3 rows[3] = {demo::kWallAlong, up, demo::kWallNormal};
+  const Vector3 rows[3] = {demo::kWallAlong, up, demo::kWallNormal.negate()};
   Matrix4 toModel;
   toModel.setIdentity();
   for (int row = 0; row < 3; ++row) {
@@ -22,8 +22,9 @@ DemoModel makeWall() {
                          demo::kWallCentre.z - demo::kWallOffset.z);
 
   BoxMeshBuilder builder(demoModel.model, false);
-  builder.addBox(Vector3{-demo::kWallHalfWidth, -demo::kWallHalfHeight, -demo::kWallThickness},
-                 Vector3{demo::kWallHalfWidth, demo::kWallHalfHeight, 0.0f}, toModel);
+  builder.addBox(Vector3{-demo::kWallHalfWidth, -demo::kWallHalfHeight, 0.0f},
+                 Vector3{demo::kWallHalfWidth, demo::kWallHalfHeight, demo::kWallThickness},
+                 toModel);
 
   ScriptDescription& script = demoModel.script;
   script.texture = demo::kWallTexture;
