@@ -22,8 +22,9 @@ TEST(GlDeviceCreation, HardwareAndReferenceMakeContextsTheSoftwareTypeIsNotAvail
 }
 
 TEST(GlDeviceCreation, RefusedArgumentsAndTheWindowSizeForAZeroBackBuffer) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+  // A test device's set-up, then a window of its own.
+  GlTestDevice setUp(8, 8);
+  ASSERT_TRUE(setUp.ok());
   SDL_Window* window = SDL_CreateWindow("gl", 0, 0, 72, 40, SDL_WINDOW_OPENGL);
   ASSERT_NE(window, nullptr);
   GlDirect3D* direct3d = new GlDirect3D(31);
@@ -66,7 +67,6 @@ TEST(GlDeviceCreation, RefusedArgumentsAndTheWindowSizeForAZeroBackBuffer) {
   EXPECT_EQ(device->Release(), 0u);
   EXPECT_EQ(direct3d->Release(), 0u);
   SDL_DestroyWindow(window);
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 TEST(GlDeviceCreation, OnAWindowOfTheWindowLayerThatMayCloseFirst) {

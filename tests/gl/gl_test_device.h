@@ -18,8 +18,19 @@ class GlTestDevice {
   GlTestDevice(UINT width, UINT height, D3DDEVTYPE type = D3DDEVTYPE_HAL, int windowWidth = 0,
                int windowHeight = 0) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    videoUp_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    if (!videoUp_) return;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
+    // Loaded once for the whole run: SDL unloads the GL driver with the last
+    // GL window otherwise, and the driver leaks a little on each unload.
+    static const bool driverLoaded = SDL_GL_LoadLibrary(nullptr) == 0;
+    if (!driverLoaded) return;
+    // The window's pixel format is fixed when it is made: ask for what the
+    // backend's context wants (no depth of its own, as the window layer does).
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     window_ = SDL_CreateWindow("gl test", 0, 0, windowWidth > 0 ? windowWidth : int(width),
                                windowHeight > 0 ? windowHeight : int(height),
                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
@@ -43,7 +54,6 @@ class GlTestDevice {
     if (device_ != nullptr) device_->Release();
     if (direct3d_ != nullptr) direct3d_->Release();
     if (window_ != nullptr) SDL_DestroyWindow(window_);
-    if (videoUp_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
   GlTestDevice(const GlTestDevice&) = delete;
   GlTestDevice& operator=(const GlTestDevice&) = delete;
@@ -62,7 +72,6 @@ class GlTestDevice {
   }
 
  private:
-  bool videoUp_ = false;
   SDL_Window* window_ = nullptr;
   GlDirect3D* direct3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
