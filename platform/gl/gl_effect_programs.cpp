@@ -1,6 +1,7 @@
 #include "platform/gl/gl_effect_programs.h"
 
 #include <map>
+#include <set>
 #include <utility>
 
 #include "base/log.h"
@@ -28,14 +29,19 @@ void LogState(const std::string& what, const std::string& where) {
 
 std::string gl_effect_vertex_source(const std::string& glsl) {
   const std::string mainSignature = "void main()";
-  const size_t versionEnd = glsl.find('\n');
   const size_t main = glsl.find(mainSignature);
-  if (glsl.rfind("#version", 0) != 0 || versionEnd == std::string::npos || main == std::string::npos) {
-    return {};
+  if (glsl.rfind("#version", 0) != 0 || main == std::string::npos) return {};
+  // The fix-up's declarations go after #version and any #extension lines,
+  // which must come first.
+  size_t declarations = 0;
+  while (declarations < glsl.size() && glsl[declarations] == '#') {
+    const size_t lineEnd = glsl.find('\n', declarations);
+    if (lineEnd == std::string::npos || lineEnd > main) return {};
+    declarations = lineEnd + 1;
   }
   std::string source = glsl;
   source.replace(main, mainSignature.size(), "void mv_effect_main()");
-  source.insert(versionEnd + 1, kGlPositionFixupGlsl);
+  source.insert(declarations, kGlPositionFixupGlsl);
   source +=
       "\nvoid main()\n{\n    mv_effect_main();\n"
       "    gl_Position = mv_fix_position(gl_Position);\n}\n";
@@ -144,20 +150,26 @@ GlPassProgram GlEffectPrograms::Build(const fx::EffectPass& pass) {
 }
 
 void GlEffectPrograms::LogIgnoredStates() const {
+  // Each state once per effect, where it first appears: effects repeat the
+  // same states in every pass.
+  std::set<std::string> logged;
+  const auto once = [&logged](const std::string& name, const std::string& text, const std::string& where) {
+    if (logged.insert(name).second) LogState(text, where);
+  };
   for (const fx::EffectTechnique& technique : effect_->techniques) {
     for (const fx::EffectPass& pass : technique.passes) {
       const std::string where = effect_->path + " technique " + technique.name + " pass " + pass.name;
       for (const fx::IgnoredState& state : pass.ignored_states) {
-        LogState(state.name + " = " + state.value, state.where);
+        once(state.name, state.name + " = " + state.value, state.where);
       }
       for (const fx::RenderStateSetting& state : pass.render_states) {
-        if (!gl_effect_render_state_applies(state.state)) LogState(state.name, where);
+        if (!gl_effect_render_state_applies(state.state)) once(state.name, state.name, where);
       }
     }
   }
   for (const fx::EffectSampler& sampler : effect_->samplers) {
     for (const fx::IgnoredState& state : sampler.ignored_states) {
-      LogState(state.name + " = " + state.value, state.where);
+      once(sampler.name + "." + state.name, state.name + " = " + state.value, state.where);
     }
   }
 }

@@ -111,5 +111,5 @@ TEST(GlEffectStates, StatesTheDeviceCannotFollowAreLoggedOnceAtLoad) {
   EXPECT_EQ(count("<info> effect state ignored: Wibble = 3 ("), 1u) << log;
   EXPECT_EQ(count("<info> effect state ignored: AlphaTestEnable ("), 1u) << log;
   EXPECT_EQ(count("effect state ignored: CullMode"), 0u) << log;
-  EXPECT_NE(log.find("states.fx(16)"), std::string::npos) << log;
+  EXPECT_NE(log.find("states.fx(17)"), std::string::npos) << log;
 }

@@ -1,5 +1,6 @@
 // Passes that differ only in their render states. The last two states of
-// Culled are ones this device does not honour or does not know.
+// Culled are ones this device does not honour or does not know; Unculled
+// repeats the first of them.
 float4 Color = {1, 1, 1, 1};
 
 float4 PlainVS(float3 p : POSITION) : POSITION { return float4(p, 1); }
@@ -24,6 +25,7 @@ technique Unculled
         VertexShader = compile vs_2_0 PlainVS();
         PixelShader = compile ps_2_0 ColorPS();
         CullMode = NONE;
+        AlphaTestEnable = FALSE;
     }
 }
 
