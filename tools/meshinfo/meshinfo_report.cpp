@@ -13,11 +13,13 @@
 #include "platform/record/recording_backend.h"
 #include "render/device.h"
 #include "render/render_model.h"
+#include "tools/meshinfo/model_validation.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: meshinfo MODEL\n"
+    "       meshinfo --validate MODEL\n"
     "\n"
     "Loads MODEL (a \"MeSh\" model file) and the script beside it (the path with\n"
     "everything after its first \".\" replaced by \"txt\") with the viewer's loader,\n"
@@ -36,8 +38,12 @@ constexpr char kUsage[] =
     "loads with one valid technique of four passes, one that is missing fails\n"
     "as in the viewer. Texture files are read but not decoded.\n"
     "\n"
-    "Exit status: 0 the model loaded, 1 the load failed (the log says why),\n"
-    "2 bad usage.\n";
+    "With --validate, prints instead every rule of the model format that MODEL\n"
+    "breaks, one per line (not only the first, where the loader stops), and\n"
+    "whether it is valid.\n"
+    "\n"
+    "Exit status: 0 the model loaded (is valid), 1 the load failed (a rule is\n"
+    "broken), 2 bad usage.\n";
 
 const char* chunkName(uint32_t id) {
   static const char* const kNames[] = {
@@ -189,6 +195,9 @@ int runMeshinfo(const std::vector<std::string>& arguments, std::ostream& out, st
   if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
     out << kUsage;
     return 0;
+  }
+  if (arguments.size() == 2 && arguments[0] == "--validate" && !arguments[1].empty()) {
+    return runValidation(arguments[1], out);
   }
   if (arguments.size() != 1 || arguments[0].empty() || arguments[0][0] == '-') {
     err << kUsage;

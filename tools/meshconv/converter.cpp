@@ -1,0 +1,284 @@
+#include "tools/meshconv/converter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+
+#include <assimp/Importer.hpp>
+#include <assimp/config.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include "tools/meshconv/effect_files.h"
+#include "tools/meshconv/texture_export.h"
+#include "tools/meshconv/viewer_files.h"
+#include "tools/model_writer/model_writer.h"
+#include "tools/model_writer/script_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxBonesByIndex = 255;  // a palette index is a byte and 255 means "no parent"
+constexpr int kScriptTopLevelReads = 64;
+constexpr int kOtherScriptCommands = 5;   // t, b, e, T, S
+constexpr int kViewerStartAnimation = 2;  // the viewer shows the third clip first
+constexpr uintmax_t kLongInputBytes = 1u << 20;
+// Where a fitted model's centre goes: right of the origin, where the shadow-map
+// display leaves it visible, and moved along the wall so that the gap to the
+// wall stays as it is at the origin.
+constexpr Vec3d kViewerPlace{1.5, 0.0, -1.5};
+
+constexpr unsigned kImportSteps = aiProcess_Triangulate | aiProcess_GenSmoothNormals |
+                                  aiProcess_SortByPType | aiProcess_ValidateDataStructure |
+                                  aiProcess_GenUVCoords | aiProcess_TransformUVCoords;
+// Normals made for a model without them stay sharp across edges steeper than this.
+constexpr float kSmoothingAngleDegrees = 80.0f;
+
+std::string effectName(const char* file) { return std::string(shipped_effects::kFolderFromBin) + file; }
+
+ScriptDescription makeScript(const AssembledModel& assembled, const ExportedTextures& textures,
+                             const std::vector<ClipSpec>& clips, bool skinned, bool shadowVolume) {
+  ScriptDescription script;
+  script.texture = textures.colour;
+  script.bumpTexture = textures.bump;
+  script.effect = effectName(skinned ? shipped_effects::kSkinned : shipped_effects::kStatic);
+  script.tangents = assembled.hasTexCoords;
+  if (shadowVolume) script.shadowEffect = effectName(shipped_effects::kShadowVolume);
+  if (!skinned || clips.empty()) return script;
+  // Repeating clips lets the viewer's starting index name one.
+  const size_t count = std::max(clips.size(), static_cast<size_t>(kViewerStartAnimation + 1));
+  for (size_t i = 0; i < count; ++i) {
+    const ClipSpec& clip = clips[i % clips.size()];
+    ScriptClip entry;
+    entry.name = clip.name;
+    entry.speed = clip.speedMs;
+    for (int f = 0; f < clip.frameCount; ++f) entry.frames.push_back(clip.firstFrame + f);
+    script.animations.push_back(std::move(entry));
+  }
+  return script;
+}
+
+bool makeFolders(const std::string& outDir, std::string* error) {
+  for (const char* folder : {"bin", "texture", "effect"}) {
+    std::error_code code;
+    fs::create_directories(fs::path(outDir) / folder, code);
+    if (code) {
+      *error = "cannot make " + (fs::path(outDir) / folder).string() + ": " + code.message();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool writeText(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+std::string modelStem(const std::string& input, const std::string& given) {
+  std::string stem = given.empty() ? fs::path(input).stem().string() : given;
+  for (char& c : stem) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') c = '_';
+  }
+  if (stem.empty()) stem = "model";
+  if (isReservedStem(stem)) stem += "_model";
+  return stem;
+}
+
+ModelConversion::ModelConversion(ConvertOptions options) : options_(std::move(options)) {}
+
+ModelConversion::~ModelConversion() = default;
+
+bool ModelConversion::fail(const std::string& reason) {
+  error_ = reason;
+  return false;
+}
+
+void ModelConversion::warn(const std::string& text) {
+  summary_.warnings.push_back(text);
+  if (onWarning) onWarning(text);
+}
+
+bool ModelConversion::read() {
+  std::error_code code;
+  if (!fs::is_regular_file(options_.input, code)) {
+    return fail("cannot read " + options_.input + ": no such file");
+  }
+  effectDir_ = findEffectFolder(options_.effectDir, options_.executablePath);
+  if (effectDir_.empty()) {
+    return fail("cannot find the shipped effect files (" + std::string(shipped_effects::kSkinned) +
+                (options_.effectDir.empty() ? "); give their folder with --effects DIR"
+                                            : ") in " + options_.effectDir));
+  }
+
+  importer_ = std::make_unique<Assimp::Importer>();
+  importer_->SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, kSmoothingAngleDegrees);
+  const aiScene* scene = importer_->ReadFile(options_.input, kImportSteps);
+  if (scene != nullptr && scene->mNumMeshes == 0) return fail(options_.input + ": the file holds no mesh");
+  if (scene == nullptr || scene->mRootNode == nullptr ||
+      (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
+    const std::string reason = importer_->GetErrorString();
+    return fail("cannot read " + options_.input + ": " +
+                (reason.empty() ? std::string("the importer found no complete scene in it") : reason));
+  }
+  source_ = std::make_unique<SourceModel>(*scene);
+  std::string error;
+  if (!buildSourceModel(*source_, &error)) return fail(options_.input + ": " + error);
+
+  if (source_->skippedMeshes > 0) {
+    warn(std::to_string(source_->skippedMeshes) + " meshes of points or lines left out");
+  }
+  if (source_->verticesOverInfluences > 0) {
+    warn(std::to_string(source_->verticesOverInfluences) +
+         " vertices have more than 4 bone weights; the 4 largest are kept");
+  }
+  if (source_->verticesWithoutWeights > 0) {
+    warn(std::to_string(source_->verticesWithoutWeights) +
+         " vertices have no bone weight; they move with their mesh's node");
+  }
+  if (source_->nonFiniteVertices > 0) {
+    warn(std::to_string(source_->nonFiniteVertices) +
+         " vertices have coordinates that are not finite numbers; they are put at 0");
+  }
+  for (const std::string& bone : source_->bonesWithoutNode) {
+    warn("bone \"" + bone + "\" has no node in the scene; it stays in its bind pose");
+  }
+  if (!source_->skinned) return true;
+
+  const std::string skinnedEffect = (fs::path(effectDir_) / shipped_effects::kSkinned).string();
+  const int capacity = boneArrayCapacity(skinnedEffect, &error);
+  if (capacity == 0) return fail(error);
+  const int limit = std::min(capacity, kMaxBonesByIndex);
+  const int bones = static_cast<int>(source_->joints.size());
+  if (bones > limit) {
+    const std::string holder =
+        limit == capacity ? "the shipped skinned effect \"" + std::string(shipped_effects::kSkinned) + "\" holds"
+                          : "byte bone indices allow";
+    return fail("the model needs " + std::to_string(bones) + " bones; " + holder + " at most " +
+                std::to_string(limit) + ", " + std::to_string(bones - limit) + " too many");
+  }
+  ClipPlanLimits limits;
+  limits.framesPerSecond = options_.framesPerSecond;
+  limits.maxTotalFrames = maxFramesForBones(bones);
+  limits.maxClips = kScriptTopLevelReads - kOtherScriptCommands;
+  std::vector<std::string> clipWarnings;
+  if (!planClips(*scene, limits, &clips_, &clipWarnings, &error)) return fail(error);
+  for (const std::string& warning : clipWarnings) warn(warning);
+  return true;
+}
+
+bool ModelConversion::assemble() {
+  AssemblyOptions assembly;
+  assembly.fitSize = options_.fitSize;
+  assembly.fitCentre = kViewerPlace;
+  std::string error;
+  if (!assembleGeometry(*source_, assembly, &assembled_, &error)) return fail(error);
+  assembleAnimation(*source_, clips_, &assembled_);
+  for (const std::string& warning : assembled_.warnings) warn(warning);
+  summary_.vertices = static_cast<int>(assembled_.model.positions.size());
+  summary_.triangles = assembled_.triangles;
+  summary_.bones = static_cast<int>(assembled_.model.bones.size());
+  summary_.clips = static_cast<int>(clips_.size());
+  summary_.frames = assembled_.frames;
+  return true;
+}
+
+bool ModelConversion::write() {
+  std::string error;
+  if (!makeFolders(options_.outDir, &error)) return fail(error);
+  stem_ = modelStem(options_.input, options_.name);
+  const fs::path bin = fs::path(options_.outDir) / "bin";
+  const std::string modelFile = stem_ + ".x_out";
+  const std::string inputDir = fs::path(options_.input).parent_path().string();
+  const ExportedTextures textures =
+      exportTextures(*source_, inputDir.empty() ? "." : inputDir,
+                     (fs::path(options_.outDir) / "texture").string(), stem_);
+  for (const std::string& warning : textures.warnings) warn(warning);
+  std::error_code code;
+  if (options_.shadowVolume &&
+      !fs::is_regular_file(fs::path(effectDir_) / shipped_effects::kShadowVolume, code)) {
+    warn(std::string("no ") + shipped_effects::kShadowVolume + " in " + effectDir_ +
+         "; the shadow volume has no effect");
+  }
+
+  summary_.modelPath = (bin / modelFile).string();
+  summary_.scriptPath = (bin / scriptPathFor(modelFile)).string();
+  summary_.textures = static_cast<int>(textures.written.size());
+  const ScriptDescription script =
+      makeScript(assembled_, textures, clips_, source_->skinned, options_.shadowVolume);
+  if (!writeModelFile(summary_.modelPath, assembled_.model) ||
+      !writeScriptFile(summary_.scriptPath, script)) {
+    return fail("cannot write " + summary_.modelPath);
+  }
+  std::vector<std::string> written;
+  std::vector<std::string> fileWarnings;
+  if (!copyEffectFiles(effectDir_, (fs::path(options_.outDir) / "effect").string(), &written, &error) ||
+      !writeViewerFiles(options_.outDir, &written, &fileWarnings, &error)) {
+    return fail(error);
+  }
+  for (const std::string& warning : fileWarnings) warn(warning);
+  if (!writeText(bin / "input.txt", modelFile + "\n")) {
+    return fail("cannot write " + (bin / "input.txt").string());
+  }
+  return true;
+}
+
+SelfCheckResult ModelConversion::check() const {
+  const fs::path out(options_.outDir);
+  return runSelfCheck(*source_, assembled_, clips_, (out / "bin").string(), stem_ + ".x_out",
+                      (out / "texture").string());
+}
+
+int convertModel(const ConvertOptions& options, std::ostream& out, std::ostream& err,
+                 ConvertSummary* summaryOut) {
+  ModelConversion conversion(options);
+  conversion.onWarning = [&](const std::string& text) { out << "meshconv: warning: " << text << "\n"; };
+  std::error_code code;
+  const bool progress = options.progress || fs::file_size(options.input, code) >= kLongInputBytes;
+  auto stage = [&](const std::string& text) {
+    if (progress) out << "meshconv: " << text << "\n" << std::flush;
+  };
+  auto failed = [&]() {
+    err << "meshconv: " << conversion.error() << "\n";
+    if (summaryOut) *summaryOut = conversion.summary();
+    return 1;
+  };
+
+  stage("reading " + options.input);
+  if (!conversion.read()) return failed();
+  stage("merging meshes and sampling animations");
+  if (!conversion.assemble()) return failed();
+  stage("writing " + options.outDir);
+  if (!conversion.write()) return failed();
+
+  ConvertSummary summary = conversion.summary();
+  if (options.check) {
+    stage("checking " + summary.modelPath);
+    const SelfCheckResult check = conversion.check();
+    summary.checked = true;
+    summary.largestDeviation = check.largestDeviation;
+    if (summaryOut) *summaryOut = summary;
+    if (!check.passed) {
+      for (const std::string& problem : check.problems) err << "meshconv: check: " << problem << "\n";
+      err << "meshconv: check: largest deviation " << check.largestDeviation
+          << " of the model's size" << (check.worstCase.empty() ? "" : " at " + check.worstCase)
+          << " (limit " << kMaxRelativeDeviation << ")\n";
+      err << "meshconv: the written model does not match " << options.input
+          << " (--no-check keeps it without this check)\n";
+      return 1;
+    }
+    out << "meshconv: check passed: largest deviation " << check.largestDeviation
+        << " of the model's size over " << check.posesCompared << " poses\n";
+  }
+  out << "meshconv: wrote " << summary.modelPath << ": " << summary.vertices << " vertices, "
+      << summary.triangles << " triangles, " << summary.bones << " bones, " << summary.clips
+      << " clips, " << summary.frames << " frames, " << summary.textures << " textures, "
+      << summary.warnings.size() << " warnings\n";
+  if (summaryOut) *summaryOut = summary;
+  return 0;
+}

@@ -1,0 +1,98 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tools/meshconv/clip_plan.h"
+#include "tools/meshconv/model_assembly.h"
+#include "tools/meshconv/self_check.h"
+#include "tools/meshconv/source_model.h"
+
+namespace Assimp {
+class Importer;
+}
+
+// What to convert and how.
+struct ConvertOptions {
+  std::string input;           // any file assimp reads
+  std::string outDir;          // gets bin/, texture/ and effect/
+  std::string name;            // model file name without ".x_out"; empty: from the input's name
+  std::string effectDir;       // where the shipped effect files are; empty: looked for
+  std::string executablePath;  // for finding the effect files beside the program
+  double framesPerSecond = 30.0;
+  double fitSize = 4.4;        // diagonal of the model's bounding box; 0 keeps its units and place
+  bool shadowVolume = false;
+  bool check = true;
+  bool progress = false;       // a line per stage even for inputs under 1 MB
+};
+
+// What a conversion made, for the summary and the tests.
+struct ConvertSummary {
+  std::string modelPath;  // OUTDIR/bin/NAME.x_out
+  std::string scriptPath;
+  int vertices = 0;
+  int triangles = 0;
+  int bones = 0;
+  int clips = 0;
+  int frames = 0;
+  int textures = 0;
+  std::vector<std::string> warnings;
+  bool checked = false;
+  double largestDeviation = 0.0;
+};
+
+// The model's file name stem: the input's name (or the one given) with
+// everything but letters, digits, '_' and '-' turned into '_', so the
+// model path has exactly one '.'; "_model" is appended to a name whose
+// files would overwrite the viewer's own (wall, input, loaderlog).
+std::string modelStem(const std::string& input, const std::string& given);
+
+// One conversion, step by step; each step needs the one before and returns
+// false with error() set when the conversion cannot go on.
+class ModelConversion {
+ public:
+  explicit ModelConversion(ConvertOptions options);
+  ~ModelConversion();
+  ModelConversion(const ModelConversion&) = delete;
+  ModelConversion& operator=(const ModelConversion&) = delete;
+
+  // Imports the input, finds meshes and skeleton, checks the bone limit of
+  // the shipped skinned effect and plans the clips.
+  bool read();
+  // The model file's contents: merged mesh, skeleton, keys.
+  bool assemble();
+  // Model file, script, textures, effects, wall, font and input.txt.
+  bool write();
+  // Loads the written model back and compares it with the input.
+  SelfCheckResult check() const;
+
+  const std::string& error() const { return error_; }
+  const ConvertSummary& summary() const { return summary_; }
+  const SourceModel& source() const { return *source_; }
+  AssembledModel& assembled() { return assembled_; }
+  const std::vector<ClipSpec>& clips() const { return clips_; }
+
+  // Told each warning as it arises.
+  std::function<void(const std::string&)> onWarning;
+
+ private:
+  bool fail(const std::string& reason);
+  void warn(const std::string& text);
+
+  ConvertOptions options_;
+  std::string error_;
+  ConvertSummary summary_;
+  std::string effectDir_;
+  std::string stem_;
+  std::unique_ptr<Assimp::Importer> importer_;
+  std::unique_ptr<SourceModel> source_;
+  std::vector<ClipSpec> clips_;
+  AssembledModel assembled_;
+};
+
+// Converts; progress, warnings and the summary go to out, the reason of a
+// failure to err. 0 on success, 1 when the conversion failed.
+int convertModel(const ConvertOptions& options, std::ostream& out, std::ostream& err,
+                 ConvertSummary* summary = nullptr);

@@ -1,0 +1,127 @@
+#include "tools/meshconv/meshconv_command.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: meshconv INPUT OUTDIR [options]\n"
+    "\n"
+    "Converts a model that assimp reads (.x, .fbx, .gltf/.glb, .dae, .obj, ...) into\n"
+    "the viewer's model format and sets up OUTDIR so that meshview, started in\n"
+    "OUTDIR/bin, shows it:\n"
+    "  OUTDIR/bin/NAME.x_out, NAME.txt  the model file and its script\n"
+    "  OUTDIR/bin/input.txt             names the model for the viewer\n"
+    "  OUTDIR/bin/wall.x_out, wall.txt  the wall the viewer always loads\n"
+    "  OUTDIR/texture/                  the model's and the wall's textures\n"
+    "  OUTDIR/effect/                   the shipped effect files\n"
+    "All meshes are merged into one; animations are sampled into keys for every\n"
+    "bone. Afterwards the result is loaded back with the viewer's loader and\n"
+    "compared, at every key, with the input.\n"
+    "\n"
+    "Options:\n"
+    "  --name NAME      model file name without extension (default: the input's)\n"
+    "  --fps N          animation sampling rate in frames per second (default 30)\n"
+    "  --size S         scale the model's bounding box to a diagonal of S (default\n"
+    "                   4.4) and place it where the viewer's camera and light see\n"
+    "                   it in front of the wall, right of the shadow-map display\n"
+    "  --keep-size      keep the model's own units and position\n"
+    "  --shadow-volume  let the viewer build a shadow-volume mesh ('S')\n"
+    "  --effects DIR    folder of the shipped effect files (default: effect/ beside\n"
+    "                   meshconv, else demo/effect of the source tree it was built from)\n"
+    "  --no-check       do not load the result back and compare it with the input\n"
+    "  --progress       print a line per stage even for small inputs\n"
+    "  --help           print this text\n"
+    "\n"
+    "Exit status: 0 converted, 1 the conversion failed (the reason is printed),\n"
+    "2 bad usage.\n";
+
+bool positiveNumber(const std::string& text, double* value) {
+  char* end = nullptr;
+  const double parsed = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(parsed) || parsed <= 0.0) return false;
+  *value = parsed;
+  return true;
+}
+
+}  // namespace
+
+bool parseMeshconvArguments(const std::vector<std::string>& arguments, ConvertOptions* options,
+                            bool* help, std::string* problem) {
+  *help = false;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= arguments.size()) {
+        *problem = argument + " needs a value";
+        return false;
+      }
+      *out = arguments[++i];
+      return true;
+    };
+    std::string text;
+    if (argument == "--help" || argument == "-h") {
+      *help = true;
+      return true;
+    } else if (argument == "--name") {
+      if (!value(&options->name)) return false;
+      if (options->name.empty()) {
+        *problem = "--name needs a name";
+        return false;
+      }
+    } else if (argument == "--fps") {
+      if (!value(&text)) return false;
+      if (!positiveNumber(text, &options->framesPerSecond) || options->framesPerSecond > 1000.0) {
+        *problem = "--fps takes a rate above 0 and up to 1000, not \"" + text + "\"";
+        return false;
+      }
+    } else if (argument == "--size") {
+      if (!value(&text)) return false;
+      if (!positiveNumber(text, &options->fitSize)) {
+        *problem = "--size takes a size above 0, not \"" + text + "\"";
+        return false;
+      }
+    } else if (argument == "--keep-size") {
+      options->fitSize = 0.0;
+    } else if (argument == "--shadow-volume") {
+      options->shadowVolume = true;
+    } else if (argument == "--effects") {
+      if (!value(&options->effectDir)) return false;
+    } else if (argument == "--no-check") {
+      options->check = false;
+    } else if (argument == "--progress") {
+      options->progress = true;
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      *problem = "unknown option " + argument;
+      return false;
+    } else {
+      positional.push_back(argument);
+    }
+  }
+  if (positional.size() != 2) {
+    *problem = "give INPUT and OUTDIR";
+    return false;
+  }
+  options->input = positional[0];
+  options->outDir = positional[1];
+  return true;
+}
+
+int runMeshconv(const std::vector<std::string>& arguments, const std::string& executablePath,
+                std::ostream& out, std::ostream& err) {
+  ConvertOptions options;
+  options.executablePath = executablePath;
+  bool help = false;
+  std::string problem;
+  if (!parseMeshconvArguments(arguments, &options, &help, &problem)) {
+    err << "meshconv: " << problem << "\n\n" << kUsage;
+    return 2;
+  }
+  if (help) {
+    out << kUsage;
+    return 0;
+  }
+  return convertModel(options, out, err);
+}

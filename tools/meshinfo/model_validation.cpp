@@ -1,0 +1,153 @@
+#include "tools/meshinfo/model_validation.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "base/dirs.h"
+#include "base/log.h"
+#include "model/model_consistency.h"
+#include "model/model_loader.h"
+#include "platform/backend.h"
+#include "platform/record/recording_backend.h"
+#include "render/device.h"
+#include "render/render_model.h"
+
+namespace {
+
+std::string makeLogFile() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "meshinfo-check-XXXXXX").string();
+  const int descriptor = mkstemp(pattern.data());
+  if (descriptor < 0) return {};
+  close(descriptor);
+  return pattern;
+}
+
+std::vector<std::string> logLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);  // the log's own header
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+// Log entries: a few loader messages run over several lines (a line ending
+// in ':' or '!' continued on the next, indented value lines), joined here.
+std::vector<std::string> logEntries(const std::vector<std::string>& lines) {
+  std::vector<std::string> entries;
+  bool open = false;
+  for (const std::string& line : lines) {
+    const bool indented = !line.empty() && line[0] == ' ';
+    if (!entries.empty() && !line.empty() && line[0] != '<' && (open || indented)) {
+      entries.back() += " " + line.substr(line.find_first_not_of(' '));
+    } else {
+      entries.push_back(line);
+    }
+    open = !line.empty() && (line.back() == ':' || line.back() == '!') && line[0] == '<';
+  }
+  return entries;
+}
+
+// What the loader leaves to the viewer: a displayable mesh, weights that have
+// their palette indices, clips that name existing frames.
+void checkViewerRules(const MeshGeometry& mesh, const RenderModel& model,
+                      std::vector<std::string>& problems) {
+  if (mesh.positions.empty()) problems.push_back("<error> no vertex positions (CHUNK_VECTORS)");
+  if (mesh.indices.empty()) problems.push_back("<error> no indices (CHUNK_INDICES)");
+  if (!mesh.blendWeights.empty() && mesh.paletteIndices.empty()) {
+    problems.push_back("<error> blend weights without matrix palette indices (CHUNK_MATRIXPALETTE)");
+  }
+  const int32_t frames = model.bones.empty() ? 0 : model.bones[0].keys.count;
+  for (const NamedAnimation& clip : model.animations) {
+    int outside = 0;
+    int32_t first = 0;
+    for (int32_t frame : clip.frames) {
+      if (frame < 0 || frame >= frames) {
+        if (outside++ == 0) first = frame;
+      }
+    }
+    if (outside > 0) {
+      problems.push_back("<error> animation " + std::string(clip.name) + ": " +
+                         std::to_string(outside) + " frame numbers not below the frame count " +
+                         std::to_string(frames) + ", first: " + std::to_string(first));
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> validateModel(const std::string& path) {
+  std::vector<std::string> problems;
+  const std::string logPath = makeLogFile();
+  if (logPath.empty()) return {"<error> no temporary file for the loader's log"};
+  log_init_file(logPath.c_str());
+  log_enable(true);
+  const TextString textureFolder = g_textureFolder;
+  const TextString effectFolder = g_effectFolder;
+  // Effect names as they stand, as in the viewer; resources are not rules of the format.
+  g_effectFolder = TextString();
+  {
+    RecordingBackend backend;
+    ScopedGraphicsBackend useBackend(backend);
+    CDevice device;
+    // The recording device needs a window handle, never a real window.
+    if (device.Create(800, 600, true, reinterpret_cast<HWND>(uintptr_t{0x4D49})) == 0) {
+      problems.push_back("<error> the recording graphics device could not be created");
+    } else {
+      RenderModel model;
+      RenderModel shadowModel;
+      LoadTargets targets;
+      targets.keepInRam = 1;
+      targets.model = &model;
+      targets.shadowModel = &shadowModel;
+      ModelLoader loader;
+      loader.load(path.c_str(), targets);
+      log_enable(false);
+      const std::vector<std::string> lines = logLines(logPath);
+      // The script is read only once every chunk was: only then is the data whole.
+      const bool chunksRead = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return startsWith(line, "loading script from: ");
+      });
+      std::vector<std::string> consistency;
+      if (chunksRead) {
+        checkModelConsistency(loader.mesh, &model, [&](const char* line) {
+          consistency.emplace_back(line);
+          return true;
+        });
+      }
+      for (const std::string& line : logEntries(lines)) {
+        // The loader reports the first consistency violation itself; the list below has it.
+        if (startsWith(line, "<error> ") &&
+            std::find(consistency.begin(), consistency.end(), line) == consistency.end()) {
+          problems.push_back(line);
+        }
+      }
+      problems.insert(problems.end(), consistency.begin(), consistency.end());
+      if (chunksRead) checkViewerRules(loader.mesh, model, problems);
+    }
+    ReleaseDeviceGlobals();
+  }
+  log_enable(false);
+  g_textureFolder = textureFolder;
+  g_effectFolder = effectFolder;
+  std::error_code ignored;
+  std::filesystem::remove(logPath, ignored);
+  return problems;
+}
+
+int runValidation(const std::string& path, std::ostream& out) {
+  const std::vector<std::string> problems = validateModel(path);
+  for (const std::string& problem : problems) out << problem << "\n";
+  if (problems.empty()) {
+    out << "meshinfo: " << path << " is valid\n";
+    return 0;
+  }
+  out << "meshinfo: " << path << " breaks " << problems.size()
+      << (problems.size() == 1 ? " rule\n" : " rules\n");
+  return 1;
+}
