@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the model loader as a model file whose script
-// exists, so every chunk step, the consistency check and the RAM copies run.
+// exists, on a recording device, so every chunk step, the consistency check,
+// the geometry builders, the upload and the RAM copies run.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,9 @@
 #include <string>
 
 #include "model/model_loader.h"
+#include "platform/backend.h"
+#include "platform/record/recording_backend.h"
+#include "render/device.h"
 #include "render/render_model.h"
 
 namespace {
@@ -31,10 +35,24 @@ std::string prepareModelPath() {
   return (g_folder / "model.x_out").string();
 }
 
+// One recording device for the whole run; its call log is emptied after
+// every input so memory stays flat over millions of inputs.
+RecordingBackend& recordingDevice() {
+  static RecordingBackend backend;
+  static ScopedGraphicsBackend useBackend(backend);
+  static const bool created = [] {
+    CDevice device;
+    return device.Create(800, 600, true, reinterpret_cast<HWND>(uintptr_t{0x4D49})) != 0;
+  }();
+  if (!created) std::abort();
+  return backend;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string modelPath = prepareModelPath();
+  RecordingBackend& backend = recordingDevice();
   RenderModel model;
   RenderModel shadowModel;
   LoadTargets targets;
@@ -43,5 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   targets.shadowModel = &shadowModel;
   ModelLoader loader;
   loader.loadFromBytes(data, size, modelPath.c_str(), targets);
+  backend.recorder().Log().Clear();
   return 0;
 }
