@@ -1,11 +1,10 @@
 #pragma once
-// Shared pieces of the effect tests: loading the test effects on a headless
-// device, pixel-space matrices and drawing vertices from memory.
-#include <cstdint>
+// Shared pieces of the effect tests: test effects on a headless device,
+// pixel-space matrices, quads and textures.
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "geometry/matrix4.h"
 #include "platform/gl/gl_backend.h"
@@ -13,45 +12,30 @@
 #include "platform/gl/gl_texture.h"
 #include "tests/gl/gl_test_device.h"
 
-inline std::string EffectData(const char* name) {
-  return std::string(MESHVIEW_TEST_DATA) + "/fxgl/" + name;
-}
-
-// Releases a COM-style object at the end of a scope.
-template <class T>
-class Held {
- public:
-  Held() = default;
-  explicit Held(T* object) : object_(object) {}
-  ~Held() { reset(); }
-  Held(Held&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  void reset() {
-    if (object_ != nullptr) object_->Release();
-    object_ = nullptr;
-  }
-  T* get() const { return object_; }
-  T* operator->() const { return object_; }
-  T** out() {
-    reset();
-    return &object_;
-  }
-  explicit operator bool() const { return object_ != nullptr; }
-
- private:
-  T* object_ = nullptr;
+struct Releaser {
+  void operator()(IUnknown* object) const { object->Release(); }
 };
+template <class T>
+using Held = std::unique_ptr<T, Releaser>;
 
 // Through the backend's entry point, as D3DXCreateEffectFromFileA reaches it.
-inline HRESULT CreateEffect(const GlTestDevice& device, const std::string& path, Held<ID3DXEffect>& effect,
-                            Held<ID3DXBuffer>* errors = nullptr) {
-  return gl_graphics_backend().CreateEffectFromFile(device.get(), path.c_str(), nullptr, nullptr, 0, nullptr,
-                                                    effect.out(), errors != nullptr ? errors->out() : nullptr);
+inline Held<ID3DXEffect> LoadEffect(const GlTestDevice& device, const std::string& name,
+                                    HRESULT* result = nullptr, Held<ID3DXBuffer>* errors = nullptr) {
+  const std::string path = std::string(MESHVIEW_TEST_DATA) + "/fxgl/" + name;
+  ID3DXEffect* effect = nullptr;
+  ID3DXBuffer* buffer = nullptr;
+  const HRESULT r = gl_graphics_backend().CreateEffectFromFile(device.get(), path.c_str(), nullptr, nullptr, 0,
+                                                               nullptr, &effect, &buffer);
+  if (result != nullptr) *result = r;
+  if (errors != nullptr) {
+    errors->reset(buffer);
+  } else if (buffer != nullptr) {
+    buffer->Release();
+  }
+  return Held<ID3DXEffect>(effect);
 }
 
-// Row-vector matrix from pixel coordinates (x right, y down, z kept) to
-// Direct3D clip space on a target of that size.
+// Row-vector matrix from pixels (x right, y down) to clip space.
 inline Matrix4 PixelSpace(float width, float height) {
   Matrix4 m;
   m.setIdentity();
@@ -62,44 +46,58 @@ inline Matrix4 PixelSpace(float width, float height) {
   return m;
 }
 
-inline Matrix4 Translation(float x, float y, float z) {
+inline Matrix4 Translation(float x, float y) {
   Matrix4 m;
   m.setIdentity();
   m.at(3, 0) = x;
   m.at(3, 1) = y;
-  m.at(3, 2) = z;
   return m;
 }
 
-// Two triangles covering the rectangle, each vertex made by `corner`.
-template <class Vertex, class MakeVertex>
-std::vector<Vertex> Rectangle(float left, float top, float right, float bottom, MakeVertex corner) {
-  const Vertex a = corner(left, top), b = corner(right, top), c = corner(left, bottom),
-               d = corner(right, bottom);
+// Two triangles over the rectangle, each vertex made by corner(x, y).
+template <class Vertex, class Corner>
+std::vector<Vertex> Quad(float left, float top, float right, float bottom, Corner corner) {
+  const Vertex a = corner(left, top), b = corner(right, top), c = corner(left, bottom), d = corner(right, bottom);
   return {a, b, c, c, b, d};
 }
 
-template <class Vertex>
-HRESULT DrawList(const GlTestDevice& device, DWORD fvf, const std::vector<Vertex>& vertices) {
-  device->SetFVF(fvf);
-  return device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(vertices.size() / 3), vertices.data(), sizeof(Vertex));
+// Clears, then runs every pass of the technique with `draw` inside it.
+template <class Draw>
+void DrawTechnique(const GlTestDevice& device, ID3DXEffect* effect, const char* technique, Draw draw) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  ASSERT_EQ(effect->SetTechnique(technique), D3D_OK);
+  UINT passes = 0;
+  ASSERT_EQ(effect->Begin(&passes, 0), D3D_OK);
+  for (UINT pass = 0; pass < passes; ++pass) {
+    ASSERT_EQ(effect->Pass(pass), D3D_OK);
+    draw();
+  }
+  ASSERT_EQ(effect->End(), D3D_OK);
 }
 
-// A managed A8R8G8B8 texture with these texels (0xAARRGGBB, rows top first).
+template <class Vertex>
+void DrawList(const GlTestDevice& device, DWORD fvf, const std::vector<Vertex>& vertices) {
+  device->SetFVF(fvf);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(vertices.size() / 3), vertices.data(), sizeof(Vertex)),
+            D3D_OK);
+}
+
+// A managed A8R8G8B8 texture of these texels (0xAARRGGBB, rows top first).
 inline Held<IDirect3DTexture9> MakeTexture(const GlTestDevice& device, UINT width, UINT height,
                                            const std::vector<uint32_t>& texels) {
-  Held<IDirect3DTexture9> texture;
-  EXPECT_EQ(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.out(), nullptr),
-            D3D_OK);
-  if (texture) {
-    EXPECT_EQ(AsGlTexture(texture.get())->FillLevel0(texels.data(), texels.size() * 4), D3D_OK);
+  IDirect3DTexture9* texture = nullptr;
+  EXPECT_EQ(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  if (texture != nullptr) {
+    EXPECT_EQ(AsGlTexture(texture)->FillLevel0(texels.data(), texels.size() * 4), D3D_OK);
   }
-  return texture;
+  return Held<IDirect3DTexture9>(texture);
 }
 
-inline void ExpectColorNear(D3DCOLOR actual, D3DCOLOR expected, int tolerance, const char* where) {
+// Each colour channel within the tolerance.
+inline bool Near(D3DCOLOR actual, D3DCOLOR expected, int tolerance) {
   for (int shift : {16, 8, 0}) {
-    const int a = int(actual >> shift & 0xFF), e = int(expected >> shift & 0xFF);
-    EXPECT_NEAR(a, e, tolerance) << where << ": " << std::hex << Rgb(actual) << " against " << Rgb(expected);
+    if (std::abs(int(actual >> shift & 0xFF) - int(expected >> shift & 0xFF)) > tolerance) return false;
   }
+  return true;
 }
