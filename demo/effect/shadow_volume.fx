@@ -53,6 +53,16 @@ float4 VolumePS() : COLOR0
     FillMode = SOLID; \
     AlphaTestEnable = FALSE;
 
+#define VEIL_STATES \
+    ZEnable = TRUE; \
+    ZWriteEnable = FALSE; \
+    ZFunc = LESSEQUAL; \
+    AlphaBlendEnable = TRUE; \
+    SrcBlend = SRCALPHA; \
+    DestBlend = INVSRCALPHA; \
+    ColorWriteEnable = RED | GREEN | BLUE | ALPHA; \
+    StencilEnable = FALSE;
+
 technique Volume
 {
     // Depth-pass counting: +1 through front faces, -1 through back faces;
@@ -92,25 +102,11 @@ technique Volume
     pass Veil
     {
         VOLUME_SHADERS
-        ZEnable = TRUE;
-        ZWriteEnable = FALSE;
-        ZFunc = LESSEQUAL;
-        AlphaBlendEnable = TRUE;
-        SrcBlend = SRCALPHA;
-        DestBlend = INVSRCALPHA;
-        ColorWriteEnable = RED | GREEN | BLUE | ALPHA;
-        StencilEnable = FALSE;
+        VEIL_STATES
     }
     pass VeilFiltered
     {
         VOLUME_SHADERS
-        ZEnable = TRUE;
-        ZWriteEnable = FALSE;
-        ZFunc = LESSEQUAL;
-        AlphaBlendEnable = TRUE;
-        SrcBlend = SRCALPHA;
-        DestBlend = INVSRCALPHA;
-        ColorWriteEnable = RED | GREEN | BLUE | ALPHA;
-        StencilEnable = FALSE;
+        VEIL_STATES
     }
 }
