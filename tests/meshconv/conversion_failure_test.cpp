@@ -1,0 +1,118 @@
+// Inputs the converter must refuse, each with a reason that says what is wrong.
+#include <fstream>
+#include <regex>
+
+#include "tests/meshconv/conversion_support.h"
+#include "tools/meshconv/meshconv_command.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// An OBJ file of separate triangles, three vertices each.
+std::string triangleSoup(int triangles) {
+  std::string text;
+  for (int t = 0; t < triangles; ++t) {
+    const std::string x = std::to_string(t % 200), y = std::to_string(t / 200);
+    text += "v " + x + " " + y + " 0\nv " + x + ".5 " + y + " 0\nv " + x + " " + y + ".5 0\n";
+  }
+  for (int t = 0; t < triangles; ++t) {
+    text += "f " + std::to_string(3 * t + 1) + " " + std::to_string(3 * t + 2) + " " +
+            std::to_string(3 * t + 3) + "\n";
+  }
+  return text;
+}
+
+int runCommand(const std::vector<std::string>& arguments, std::string* out, std::string* err) {
+  std::ostringstream o, e;
+  const int status = runMeshconv(arguments, "", o, e);
+  *out = o.str();
+  *err = e.str();
+  return status;
+}
+
+}  // namespace
+
+TEST(ConversionFailures, UnreadableInputsAndFilesWithoutTriangles) {
+  TempDir dir;
+  const std::string out = dir.file("out");
+  ConversionRun run = runConversion(optionsFor(dir.file("missing.fbx"), out));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("missing.fbx: no such file"), std::string::npos) << run.err;
+
+  write_whole_file(dir.file("garbage.3ds"), "these bytes are no model at all");
+  run = runConversion(optionsFor(dir.file("garbage.3ds"), out));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot read " + dir.file("garbage.3ds") + ": "), std::string::npos) << run.err;
+
+  write_whole_file(dir.file("lines.obj"), "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2\nl 2 3\n");
+  run = runConversion(optionsFor(dir.file("lines.obj"), out));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("holds no triangle mesh"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(out)) << "nothing is written for a refused input";
+}
+
+TEST(ConversionFailures, IndexLimitIsExactAndSaysByHowMuchItIsBroken) {
+  TempDir dir;
+  // 21,845 triangles need 65,535 indices: the most a model file holds.
+  write_whole_file(dir.file("fits.obj"), triangleSoup(21845));
+  ConvertOptions options = optionsFor(dir.file("fits.obj"), dir.file("fits"));
+  options.check = false;
+  ConversionRun run = runConversion(options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.summary.triangles, 21845);
+
+  write_whole_file(dir.file("over.obj"), triangleSoup(21846));
+  run = runConversion(optionsFor(dir.file("over.obj"), dir.file("over")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("needs 65,538 indices (21,846 triangles); the model file holds at most "
+                         "65,535, 3 too many"),
+            std::string::npos)
+      << run.err;
+}
+
+TEST(ConversionFailures, BoneLimitComesFromTheShippedSkinnedEffect) {
+  const std::string model = "X/anim_test.x";
+  SKIP_WITHOUT_TEST_MODEL(model);
+  TempDir dir;
+  const fs::path shipped = fs::path(MESHVIEW_TEST_DATA) / ".." / ".." / "demo" / "effect";
+  const fs::path effects = dir.path() / "effects";
+  fs::create_directories(effects);
+  for (const fs::directory_entry& entry : fs::directory_iterator(shipped)) {
+    fs::copy_file(entry.path(), effects / entry.path().filename());
+  }
+  // The same effects with a palette of three bones, for a model of four.
+  const fs::path skinning = effects / "skinning.fxh";
+  const std::string text = read_whole_file(skinning.string());
+  write_whole_file(skinning.string(), std::regex_replace(text, std::regex("#define MAX_BONES \\d+"),
+                                                         "#define MAX_BONES 3"));
+  ConvertOptions options = optionsFor(testModel(model), dir.file("out"));
+  options.effectDir = effects.string();
+  ConversionRun run = runConversion(options);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("the model needs 4 bones; the shipped skinned effect \"skinned.fx\" holds "
+                         "at most 3, 1 too many"),
+            std::string::npos)
+      << run.err;
+
+  options.effectDir = dir.file("nowhere");
+  run = runConversion(options);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot find the shipped effect files"), std::string::npos) << run.err;
+}
+
+TEST(ConversionFailures, BadUsageExitsWithTwo) {
+  std::string out, err;
+  EXPECT_EQ(runCommand({"--help"}, &out, &err), 0);
+  EXPECT_EQ(out.rfind("usage: meshconv INPUT OUTDIR", 0), 0u);
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{},
+                                             {"model.fbx"},
+                                             {"model.fbx", "out", "extra"},
+                                             {"model.fbx", "out", "--fps", "0"},
+                                             {"model.fbx", "out", "--size"},
+                                             {"model.fbx", "out", "--frobnicate"}}) {
+    EXPECT_EQ(runCommand(arguments, &out, &err), 2) << arguments.size();
+    EXPECT_NE(err.find("usage: meshconv"), std::string::npos);
+  }
+}
