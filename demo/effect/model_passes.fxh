@@ -189,7 +189,6 @@ float4 ShadowedPcfPS(LitPixel input) : COLOR0
     CullMode = NONE; \
     FillMode = SOLID; \
     AlphaBlendEnable = FALSE; \
-    AlphaTestEnable = FALSE; \
     StencilEnable = FALSE; \
     ColorWriteEnable = RED | GREEN | BLUE | ALPHA;
 

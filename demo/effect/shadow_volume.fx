@@ -50,8 +50,7 @@ float4 VolumePS() : COLOR0
     VertexShader = compile vs_2_0 VolumeVS(); \
     PixelShader = compile ps_2_0 VolumePS(); \
     CullMode = NONE; \
-    FillMode = SOLID; \
-    AlphaTestEnable = FALSE;
+    FillMode = SOLID;
 
 #define VEIL_STATES \
     ZEnable = TRUE; \
