@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include <assimp/Importer.hpp>
 #include <assimp/config.h>
@@ -130,6 +131,25 @@ bool ModelConversion::read() {
   std::string error;
   if (!buildSourceModel(*source_, &error)) return fail(options_.input + ": " + error);
 
+  std::set<unsigned> materials;
+  for (const MeshInstance& instance : source_->instances) {
+    materials.insert(scene->mMeshes[instance.mesh]->mMaterialIndex);
+  }
+  if (materials.size() > 1) {
+    warn(std::to_string(materials.size()) +
+         " materials; the viewer draws the whole model with the first one's textures");
+  }
+  int morphing = 0;
+  for (unsigned a = 0; a < scene->mNumAnimations; ++a) {
+    if (scene->mAnimations[a]->mNumMeshChannels + scene->mAnimations[a]->mNumMorphMeshChannels > 0) {
+      ++morphing;
+    }
+  }
+  if (morphing > 0) {
+    warn(std::to_string(morphing) +
+         " animations also change mesh shapes, which the model file cannot hold; only their node "
+         "motion is kept");
+  }
   if (source_->skippedMeshes > 0) {
     warn(std::to_string(source_->skippedMeshes) + " meshes of points or lines left out");
   }
