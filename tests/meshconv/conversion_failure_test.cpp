@@ -50,6 +50,13 @@ TEST(ConversionFailures, UnreadableInputsAndFilesWithoutTriangles) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("holds no triangle mesh"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(out)) << "nothing is written for a refused input";
+
+  const std::string noMesh = "glTF2/TestNoRootNode/SceneWithoutNodes.gltf";
+  if (haveTestModel(noMesh)) {
+    run = runConversion(optionsFor(testModel(noMesh), out));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("SceneWithoutNodes.gltf: the file holds no mesh"), std::string::npos) << run.err;
+  }
 }
 
 TEST(ConversionFailures, IndexLimitIsExactAndSaysByHowMuchItIsBroken) {
