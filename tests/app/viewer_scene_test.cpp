@@ -89,6 +89,22 @@ TEST_F(Scene, SetUpLogsAMissingInputFileAndStillLoadsTheWallAndTheShadowMap) {
   EXPECT_EQ(rec().Live(RecordKind::Texture), 0) << "the scene frees its textures";
 }
 
+TEST_F(Scene, RenderTargetFailuresAreLoggedOnceAndTheFramesGoOn) {
+  folder.writeWall();
+  rec().Fail("CreateTexture", D3DERR_OUTOFVIDEOMEMORY);
+  rec().Fail("GetRenderTarget").Times(1);
+  CRun run;
+  ViewerScene scene(run);
+  scene.SetUp();
+  for (const char* line : {"<error> no rendertarget tex", "<error> no RTarget", "<error> no STarget"}) {
+    EXPECT_EQ(folder.countLines(line), 1u) << line;
+  }
+  ASSERT_TRUE(scene.Frame());
+  ASSERT_TRUE(scene.Frame());
+  EXPECT_EQ(folder.countLines("RT!!"), 2u) << "the shadow target cannot be made current";
+  EXPECT_EQ(log().Count("Present"), 2u);
+}
+
 TEST_F(Scene, EachFrameDrawsTheShadowPassThenTheScreenAndLogsTheMissingModel) {
   folder.writeWall();
   folder.writeFont();
