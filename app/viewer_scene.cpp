@@ -71,8 +71,7 @@ void ViewerScene::SetUpShadowMap() {
 
 void ViewerScene::SetUpLights() {
   shadowLights.Reserve(1);
-  shadowLights.Add(
-      MakeLight(LightRecord::kPlainLight, lightPosition, lightDirection, nullptr));
+  shadowLights.Add(MakeLight(LightRecord::kPlainLight, lightPosition, lightDirection, nullptr));
   sceneLights.Reserve(1);
   sceneLights.Add(
       MakeLight(LightRecord::kShadowMappedLight, lightPosition, lightDirection, &shadowTarget));
@@ -102,8 +101,7 @@ bool ViewerScene::Frame() {
 
   DrawHelpAndFrameRate();
   if (controls.drawShadowMap != 0) {
-    device.DrawScreenQuad(0, 0, g_screenWidth / 2, kShadowMapQuadHeight,
-                          shadowTarget.GetTexture());
+    device.DrawScreenQuad(0, 0, g_screenWidth / 2, kShadowMapQuadHeight, shadowTarget.GetTexture());
   }
   device.EndAndPresent();
   controls.ZoomAndOrbitStep(run_.camera);

@@ -166,7 +166,8 @@ TEST_F(DemoFigure, LoadsAsASkinnedModelWhoseJointsHoldTogetherInEveryKey) {
   // It turns to face between the camera and the light: the nose points
   // towards -x and -z.
   const Matrix4 head = inverseRigid(model.bones[4].offset);
-  const Vector3 nose = transformPoint({0.0f, 0.35f, -0.52f}, head).subtract(transformPoint({}, head));
+  const Vector3 nose =
+      transformPoint({0.0f, 0.35f, -0.52f}, head).subtract(transformPoint({}, head));
   EXPECT_LT(nose.x, -0.3f);
   EXPECT_LT(nose.z, -0.3f);
 }
@@ -208,7 +209,8 @@ TEST(DemoWriter, WritesTheWholeTreeTheSameWayEveryTime) {
   std::string error;
   ASSERT_TRUE(writeDemo({first.path().string(), effects.path().string(), kDejaVu}, &report, &error))
       << error;
-  ASSERT_TRUE(writeDemo({second.path().string(), effects.path().string(), kDejaVu}, &again, &error));
+  ASSERT_TRUE(
+      writeDemo({second.path().string(), effects.path().string(), kDejaVu}, &again, &error));
   ASSERT_EQ(report.written, again.written);
   EXPECT_EQ(report.written.size(), 14u);
   for (const std::string& file : report.written) {

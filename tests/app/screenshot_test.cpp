@@ -18,7 +18,8 @@ TEST(ScreenshotSchedule, ReadsPathAndDelayFromTheEnvironment) {
   setenv(ScreenshotSchedule::kPathVariable, "/tmp/x.png", 1);
   for (const char* bad : {"soon", "-5", "12ms", "99999999999"}) {
     setenv(ScreenshotSchedule::kDelayVariable, bad, 1);
-    EXPECT_EQ(ScreenshotSchedule::FromEnvironment(0).Delay(), ScreenshotSchedule::kDefaultDelay) << bad;
+    EXPECT_EQ(ScreenshotSchedule::FromEnvironment(0).Delay(), ScreenshotSchedule::kDefaultDelay)
+        << bad;
   }
   setenv(ScreenshotSchedule::kDelayVariable, "250", 1);
   ScreenshotSchedule shot = ScreenshotSchedule::FromEnvironment(100);

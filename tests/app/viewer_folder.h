@@ -3,6 +3,8 @@
 // working directory, root/texture and root/effect beside it), with the
 // loader log opened in it and the data folders worked out, plus writers for
 // the files the viewer reads.
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -10,13 +12,12 @@
 
 #include "base/dirs.h"
 #include "base/log.h"
+#include "render/font_table.h"
 #include "tests/support/temp_dir.h"
 #include "tools/demo_generator/demo_layout.h"
 #include "tools/demo_generator/demo_textures.h"
 #include "tools/demo_generator/figure_model.h"
 #include "tools/demo_generator/wall_model.h"
-#include "render/font_table.h"
-#include <gtest/gtest.h>
 
 class ViewerFolder {
  public:

@@ -38,7 +38,8 @@ class Scene : public RecordedDeviceTest {
     std::vector<const CallRecord*> calls;
     for (size_t i = mark; i < log().Size(); ++i) {
       const CallRecord& call = log().All()[i];
-      if (call.op.find("AddRef") == std::string::npos && call.op.find("Release") == std::string::npos) {
+      if (call.op.find("AddRef") == std::string::npos &&
+          call.op.find("Release") == std::string::npos) {
         calls.push_back(&call);
       }
     }
@@ -96,7 +97,8 @@ TEST_F(Scene, RenderTargetFailuresAreLoggedOnceAndTheFramesGoOn) {
   CRun run;
   ViewerScene scene(run);
   scene.SetUp();
-  for (const char* line : {"<error> no rendertarget tex", "<error> no RTarget", "<error> no STarget"}) {
+  for (const char* line :
+       {"<error> no rendertarget tex", "<error> no RTarget", "<error> no STarget"}) {
     EXPECT_EQ(folder.countLines(line), 1u) << line;
   }
   ASSERT_TRUE(scene.Frame());
@@ -148,7 +150,8 @@ TEST_F(Scene, EachFrameDrawsTheShadowPassThenTheScreenAndLogsTheMissingModel) {
     rectangles += call->u(0) == D3DPT_TRIANGLESTRIP;
   }
   const std::string help = std::string("LEFT BUTTON TO SPIN OJJECT!") + "WHEEL TO MOVE" +
-                           "ARROWS TO ZOOM" + "P : PCF ON/OFF: 0" + "O : DRAW SHADOWMAP: 0" + "FPS:0";
+                           "ARROWS TO ZOOM" + "P : PCF ON/OFF: 0" + "O : DRAW SHADOWMAP: 0" +
+                           "FPS:0";
   EXPECT_EQ(glyphs, help.size());
   EXPECT_FLOAT_EQ(lastGlyphY, 600.0f - 16.0f);
   EXPECT_EQ(rectangles, 0u);

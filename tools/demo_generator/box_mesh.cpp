@@ -42,9 +42,9 @@ void BoxMeshBuilder::addBox(const Vector3& min, const Vector3& max, const Matrix
                             uint8_t bone) {
   // Corner i takes x from bit 0, y from bit 1, z from bit 2.
   auto corner = [&](int i) {
-    return transformPoint(Vector3{(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y,
-                                  (i & 4) ? max.z : min.z},
-                          toModel);
+    return transformPoint(
+        Vector3{(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y, (i & 4) ? max.z : min.z},
+        toModel);
   };
   struct Face {
     int corners[4];

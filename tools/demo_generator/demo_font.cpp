@@ -63,7 +63,8 @@ bool rasteriseFont(const std::string& ttfPath, FontAtlas* atlas, std::string* er
   int advance = 0;
   int leftBearing = 0;
   stbtt_GetCodepointHMetrics(&font, 'M', &advance, &leftBearing);
-  const int penAdvance = std::clamp(static_cast<int>(std::lround(float(advance) * scale)), 2, kCell);
+  const int penAdvance =
+      std::clamp(static_cast<int>(std::lround(float(advance) * scale)), 2, kCell);
 
   atlas->image = RgbImage(FontAtlas::kImageSize, FontAtlas::kImageSize);
   atlas->glyphs.assign(FontAtlas::kCodes, FontGlyph{});

@@ -66,7 +66,8 @@ constexpr float kSeamWidth = 4.0f;
 float weave(int x, int y) {
   const float pi = std::numbers::pi_v<float>;
   const bool across = ((x / 4) + (y / 4)) % 2 == 0;
-  const float thread = across ? std::sin(pi * float(y % 4) / 4.0f) : std::sin(pi * float(x % 4) / 4.0f);
+  const float thread =
+      across ? std::sin(pi * float(y % 4) / 4.0f) : std::sin(pi * float(x % 4) / 4.0f);
   return 0.5f + 0.5f * thread;
 }
 

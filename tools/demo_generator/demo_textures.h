@@ -12,7 +12,9 @@ struct RgbImage {
   RgbImage() = default;
   RgbImage(int w, int h) : width(w), height(h), rgb(size_t(w) * size_t(h) * 3, 0) {}
   uint8_t* at(int x, int y) { return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
-  const uint8_t* at(int x, int y) const { return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
+  const uint8_t* at(int x, int y) const {
+    return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+  }
 };
 
 // Heights (0..1) over an image, turned into a tangent-space normal map:

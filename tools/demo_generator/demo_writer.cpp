@@ -26,7 +26,8 @@ class DemoOutput {
   bool makeFolder(const char* name) {
     std::error_code code;
     fs::create_directories(root_ / name, code);
-    if (code) return fail("cannot make the folder " + (root_ / name).string() + ": " + code.message());
+    if (code)
+      return fail("cannot make the folder " + (root_ / name).string() + ": " + code.message());
     return true;
   }
   // Runs write on the full path of folder/name and records the file.
@@ -65,11 +66,11 @@ bool writeFont(DemoOutput& out, const std::string& fontFile) {
   FontAtlas atlas;
   std::string reason;
   if (!rasteriseFont(fontFile, &atlas, &reason)) return out.fail(reason);
-  return out.file("bin", demo::kFontImage,
-                  [&](const std::string& path) { return writeBmp(path, atlas.image); }) &&
-         out.file("bin", demo::kFontTable, [&](const std::string& path) {
-           return WriteFontTableFile(path.c_str(), atlas.glyphs);
-         });
+  return out.file("bin", demo::kFontImage, [&](const std::string& path) {
+    return writeBmp(path, atlas.image);
+  }) && out.file("bin", demo::kFontTable, [&](const std::string& path) {
+    return WriteFontTableFile(path.c_str(), atlas.glyphs);
+  });
 }
 
 // Effect files and the files they include, in name order so that runs agree.
@@ -89,16 +90,18 @@ std::vector<fs::path> effectSources(const fs::path& folder) {
 bool copyEffects(DemoOutput& out, const std::string& sourceDir) {
   const std::vector<fs::path> sources = effectSources(sourceDir);
   for (const fs::path& source : sources) {
-    const bool copied = out.file("effect", source.filename().string(), [&](const std::string& path) {
-      std::error_code code;
-      fs::copy_file(source, path, fs::copy_options::overwrite_existing, code);
-      return !code;
-    });
+    const bool copied =
+        out.file("effect", source.filename().string(), [&](const std::string& path) {
+          std::error_code code;
+          fs::copy_file(source, path, fs::copy_options::overwrite_existing, code);
+          return !code;
+        });
     if (!copied) return false;
   }
   for (const std::string& name : demoEffectNames()) {
-    const bool present = std::any_of(sources.begin(), sources.end(),
-                                     [&](const fs::path& source) { return source.filename() == name; });
+    const bool present = std::any_of(sources.begin(), sources.end(), [&](const fs::path& source) {
+      return source.filename() == name;
+    });
     if (!present) {
       out.warn("no effect " + name + " in " + sourceDir +
                ": the models that use it load without their effect and are not drawn");

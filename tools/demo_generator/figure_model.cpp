@@ -10,9 +10,23 @@
 namespace {
 
 enum Bone {
-  kPelvis, kSpine, kChest, kNeck, kHead,
-  kUpperArmL, kForearmL, kHandL, kUpperArmR, kForearmR, kHandR,
-  kThighL, kShinL, kFootL, kThighR, kShinR, kFootR,
+  kPelvis,
+  kSpine,
+  kChest,
+  kNeck,
+  kHead,
+  kUpperArmL,
+  kForearmL,
+  kHandL,
+  kUpperArmR,
+  kForearmR,
+  kHandR,
+  kThighL,
+  kShinL,
+  kFootL,
+  kThighR,
+  kShinR,
+  kFootR,
   kBoneCount
 };
 
@@ -31,11 +45,14 @@ FigureBone::Box box(float x0, float y0, float z0, float x1, float y1, float z1) 
 std::vector<FigureBone> buildSkeleton() {
   // The figure faces -z in its own frame, +x is its left side.
   std::vector<FigureBone> bones(kBoneCount);
-  bones[kPelvis] = {"pelvis", -1, demo::kFigureRoot, {box(-0.55f, -0.3f, -0.3f, 0.55f, 0.25f, 0.3f)}};
+  bones[kPelvis] = {
+      "pelvis", -1, demo::kFigureRoot, {box(-0.55f, -0.3f, -0.3f, 0.55f, 0.25f, 0.3f)}};
   bones[kSpine] = {"spine", kPelvis, {0, 0.25f, 0}, {box(-0.45f, 0, -0.26f, 0.45f, 0.8f, 0.26f)}};
   bones[kChest] = {"chest", kSpine, {0, 0.8f, 0}, {box(-0.7f, 0, -0.33f, 0.7f, 0.9f, 0.33f)}};
   bones[kNeck] = {"neck", kChest, {0, 0.9f, 0}, {box(-0.15f, 0, -0.15f, 0.15f, 0.25f, 0.15f)}};
-  bones[kHead] = {"head", kNeck, {0, 0.25f, 0},
+  bones[kHead] = {"head",
+                  kNeck,
+                  {0, 0.25f, 0},
                   {box(-0.35f, 0, -0.38f, 0.35f, 0.75f, 0.35f),
                    box(-0.08f, 0.25f, -0.52f, 0.08f, 0.45f, -0.38f)}};  // the nose shows the front
   for (int side = 0; side < 2; ++side) {
@@ -43,17 +60,29 @@ std::vector<FigureBone> buildSkeleton() {
     const int arm = side == 0 ? kUpperArmL : kUpperArmR;
     const int leg = side == 0 ? kThighL : kThighR;
     const char* tag = side == 0 ? "_l" : "_r";
-    bones[arm] = {std::string("upper_arm") + tag, kChest, {s * 0.86f, 0.82f, 0},
+    bones[arm] = {std::string("upper_arm") + tag,
+                  kChest,
+                  {s * 0.86f, 0.82f, 0},
                   {box(-0.16f, -0.9f, -0.16f, 0.16f, 0.05f, 0.16f)}};
-    bones[arm + 1] = {std::string("forearm") + tag, arm, {0, -0.9f, 0},
+    bones[arm + 1] = {std::string("forearm") + tag,
+                      arm,
+                      {0, -0.9f, 0},
                       {box(-0.13f, -0.8f, -0.13f, 0.13f, 0, 0.13f)}};
-    bones[arm + 2] = {std::string("hand") + tag, arm + 1, {0, -0.8f, 0},
+    bones[arm + 2] = {std::string("hand") + tag,
+                      arm + 1,
+                      {0, -0.8f, 0},
                       {box(-0.09f, -0.32f, -0.15f, 0.09f, 0, 0.15f)}};
-    bones[leg] = {std::string("thigh") + tag, kPelvis, {s * 0.3f, -0.3f, 0},
+    bones[leg] = {std::string("thigh") + tag,
+                  kPelvis,
+                  {s * 0.3f, -0.3f, 0},
                   {box(-0.21f, -1.2f, -0.21f, 0.21f, 0.05f, 0.21f)}};
-    bones[leg + 1] = {std::string("shin") + tag, leg, {0, -1.2f, 0},
+    bones[leg + 1] = {std::string("shin") + tag,
+                      leg,
+                      {0, -1.2f, 0},
                       {box(-0.16f, -1.1f, -0.16f, 0.16f, 0, 0.16f)}};
-    bones[leg + 2] = {std::string("foot") + tag, leg + 1, {0, -1.1f, 0},
+    bones[leg + 2] = {std::string("foot") + tag,
+                      leg + 1,
+                      {0, -1.1f, 0},
                       {box(-0.15f, -0.17f, -0.48f, 0.15f, 0.04f, 0.16f)}};
   }
   return bones;
