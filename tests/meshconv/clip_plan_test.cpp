@@ -1,12 +1,11 @@
 // Clip names and sampling plans against the limits of the script and the
 // animation chunk.
-#include <gtest/gtest.h>
+#include "tools/meshconv/clip_plan.h"
 
 #include <assimp/scene.h>
+#include <gtest/gtest.h>
 
 #include <memory>
-
-#include "tools/meshconv/clip_plan.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ aiAnimation* animationWithKeys(const char* name, double ticksPerSecond, std::vec
   animation->mName = name;
   animation->mTicksPerSecond = ticksPerSecond;
   animation->mNumChannels = 1;
-  animation->mChannels = new aiNodeAnim*[1]{new aiNodeAnim()};
+  animation->mChannels = new aiNodeAnim* [1] { new aiNodeAnim() };
   aiNodeAnim& channel = *animation->mChannels[0];
   channel.mNumPositionKeys = static_cast<unsigned>(times.size());
   channel.mPositionKeys = times.empty() ? nullptr : new aiVectorKey[times.size()];
@@ -51,9 +50,9 @@ TEST(ClipPlan, NamesAreShortBlankFreeWordsForTheScript) {
 
 TEST(ClipPlan, LongClipsAreSampledMoreCoarselyAndFramesFollowEachOther) {
   // 10 s, 0.5 s starting at tick 2, and one without keys.
-  auto scene = sceneWith({animationWithKeys("long", 1.0, {0.0, 10.0}),
-                          animationWithKeys("short", 2.0, {2.0, 3.0}),
-                          animationWithKeys("empty", 1.0, {})});
+  auto scene =
+      sceneWith({animationWithKeys("long", 1.0, {0.0, 10.0}),
+                 animationWithKeys("short", 2.0, {2.0, 3.0}), animationWithKeys("empty", 1.0, {})});
   std::vector<ClipSpec> clips;
   std::vector<std::string> warnings;
   std::string error;
@@ -74,7 +73,8 @@ TEST(ClipPlan, LongClipsAreSampledMoreCoarselyAndFramesFollowEachOther) {
 }
 
 TEST(ClipPlan, TheAnimationChunkAndTheScriptBoundHowMuchIsKept) {
-  auto scene = sceneWith({animationWithKeys("a", 1.0, {0.0, 2.0}), animationWithKeys("b", 1.0, {0.0, 2.0})});
+  auto scene =
+      sceneWith({animationWithKeys("a", 1.0, {0.0, 2.0}), animationWithKeys("b", 1.0, {0.0, 2.0})});
   ClipPlanLimits limits = roomy();
   limits.maxTotalFrames = 50;
   std::vector<ClipSpec> clips;
@@ -96,7 +96,8 @@ TEST(ClipPlan, TheAnimationChunkAndTheScriptBoundHowMuchIsKept) {
   warnings.clear();
   ASSERT_TRUE(planClips(*scene, limits, &clips, &warnings, &error));
   EXPECT_EQ(clips.size(), 1u);
-  EXPECT_EQ(warnings, std::vector<std::string>{"1 animations left out: the script holds at most 1"});
+  EXPECT_EQ(warnings,
+            std::vector<std::string>{"1 animations left out: the script holds at most 1"});
 
   // Without animations the model still gets its bind pose as one frame.
   auto still = sceneWith({});

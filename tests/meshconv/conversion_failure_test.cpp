@@ -43,7 +43,8 @@ TEST(ConversionFailures, UnreadableInputsAndFilesWithoutTriangles) {
   write_whole_file(dir.file("garbage.3ds"), "these bytes are no model at all");
   run = runConversion(optionsFor(dir.file("garbage.3ds"), out));
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("cannot read " + dir.file("garbage.3ds") + ": "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("cannot read " + dir.file("garbage.3ds") + ": "), std::string::npos)
+      << run.err;
 
   write_whole_file(dir.file("lines.obj"), "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2\nl 2 3\n");
   run = runConversion(optionsFor(dir.file("lines.obj"), out));
@@ -55,7 +56,8 @@ TEST(ConversionFailures, UnreadableInputsAndFilesWithoutTriangles) {
   if (haveTestModel(noMesh)) {
     run = runConversion(optionsFor(testModel(noMesh), out));
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("SceneWithoutNodes.gltf: the file holds no mesh"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("SceneWithoutNodes.gltf: the file holds no mesh"), std::string::npos)
+        << run.err;
   }
 }
 

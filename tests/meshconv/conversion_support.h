@@ -19,7 +19,7 @@ inline bool haveTestModel(const std::string& relative) {
   return std::filesystem::is_regular_file(testModel(relative));
 }
 
-#define SKIP_WITHOUT_TEST_MODEL(relative)                                        \
+#define SKIP_WITHOUT_TEST_MODEL(relative) \
   if (!haveTestModel(relative)) GTEST_SKIP() << "missing test model " << (relative)
 
 // One run of convertModel with what it printed.

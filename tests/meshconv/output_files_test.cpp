@@ -12,7 +12,8 @@
 namespace fs = std::filesystem;
 
 TEST(EffectFiles, BoneArraySizeFollowsIncludesAndDefines) {
-  const fs::path shipped = fs::path(MESHVIEW_TEST_DATA) / ".." / ".." / "demo" / "effect" / "skinned.fx";
+  const fs::path shipped =
+      fs::path(MESHVIEW_TEST_DATA) / ".." / ".." / "demo" / "effect" / "skinned.fx";
   std::string error;
   EXPECT_EQ(boneArrayCapacity(shipped.string(), &error), 255) << error;
 

@@ -1,10 +1,10 @@
 // Real models nobody here wrote (Debian's assimp-testmodels), converted and
 // loaded back: the self-check, the format's rules, the files the viewer needs.
-#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <assimp/Importer.hpp>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -37,7 +37,8 @@ TEST(RealModelConversion, SkinnedModelsPassTheSelfCheckAndEveryRuleOfTheFormat) 
   };
   const Case cases[] = {
       {"X/anim_test.x", "anim_test", 4, 31, true, "bone \"joint3\" has no node"},
-      {"FBX/animation_with_skeleton.fbx", "animation_with_skeleton", 15, 27, true, "more than 4 bone weights"},
+      {"FBX/animation_with_skeleton.fbx", "animation_with_skeleton", 15, 27, true,
+       "more than 4 bone weights"},
       {"glTF2/simple_skin/simple_skin.gltf", "simple_skin", 2, 168, false, nullptr},
   };
   for (const Case& c : cases) {
@@ -58,19 +59,22 @@ TEST(RealModelConversion, SkinnedModelsPassTheSelfCheckAndEveryRuleOfTheFormat) 
     // The script: skinned effect, tangents, and the one clip three times so
     // that the viewer's starting animation (the third) exists.
     const fs::path bin = dir.path() / "bin";
-    const std::vector<std::string> script = textLines(read_whole_file((bin / (std::string(c.stem) + ".txt")).string()));
+    const std::vector<std::string> script =
+        textLines(read_whole_file((bin / (std::string(c.stem) + ".txt")).string()));
     const std::string clip = script.back().substr(0, script.back().find(' ', 2));
     const std::string clipLine = clip + " 33 " + framesText(c.frames);
-    std::vector<std::string> expected = {"t " + std::string(c.stem) + "_colour.bmp", "e ../effect/skinned.fx"};
+    std::vector<std::string> expected = {"t " + std::string(c.stem) + "_colour.bmp",
+                                         "e ../effect/skinned.fx"};
     if (c.texCoords) expected.push_back("T");
     expected.insert(expected.end(), {clipLine, clipLine, clipLine});
     EXPECT_EQ(script, expected);
 
     // Everything the viewer opens from its start folder.
     EXPECT_EQ(read_whole_file((bin / "input.txt").string()), std::string(c.stem) + ".x_out\n");
-    for (const fs::path& file : {bin / "wall.x_out", bin / "wall.txt", bin / "font.bmp", bin / "font.fnd",
-                                 dir.path() / "effect" / "skinned.fx", dir.path() / "texture" / "wall.bmp",
-                                 dir.path() / "texture" / (std::string(c.stem) + "_colour.bmp")}) {
+    for (const fs::path& file :
+         {bin / "wall.x_out", bin / "wall.txt", bin / "font.bmp", bin / "font.fnd",
+          dir.path() / "effect" / "skinned.fx", dir.path() / "texture" / "wall.bmp",
+          dir.path() / "texture" / (std::string(c.stem) + "_colour.bmp")}) {
       EXPECT_TRUE(fs::is_regular_file(file)) << file;
     }
   }
@@ -81,7 +85,8 @@ TEST(RealModelConversion, TexturedBoxIsRigidKeepsItsTextureAndFacesOutward) {
   SKIP_WITHOUT_TEST_MODEL(model);
   TempDir dir;
   ModelConversion conversion(optionsFor(testModel(model), dir.path().string()));
-  ASSERT_TRUE(conversion.read() && conversion.assemble() && conversion.write()) << conversion.error();
+  ASSERT_TRUE(conversion.read() && conversion.assemble() && conversion.write())
+      << conversion.error();
   const SelfCheckResult check = conversion.check();
   EXPECT_TRUE(check.passed) << (check.problems.empty() ? check.worstCase : check.problems[0]);
   EXPECT_EQ(validateModel(conversion.summary().modelPath), std::vector<std::string>{});
@@ -89,7 +94,8 @@ TEST(RealModelConversion, TexturedBoxIsRigidKeepsItsTextureAndFacesOutward) {
   const fs::path bin = dir.path() / "bin";
   EXPECT_EQ(textLines(read_whole_file((bin / "BoxTextured.txt").string())),
             (std::vector<std::string>{"t BoxTextured_colour.png", "e ../effect/static.fx", "T"}));
-  const std::string png = read_whole_file((dir.path() / "texture" / "BoxTextured_colour.png").string());
+  const std::string png =
+      read_whole_file((dir.path() / "texture" / "BoxTextured_colour.png").string());
   EXPECT_EQ(png.substr(0, 4), "\x89PNG");
 
   const ModelDescription& box = conversion.assembled().model;
@@ -121,11 +127,13 @@ TEST(RealModelConversion, TexturedBoxIsRigidKeepsItsTextureAndFacesOutward) {
   }
   // Texture v runs down the image, as assimp gives it when asked to flip.
   Assimp::Importer importer;
-  const aiScene* flipped = importer.ReadFile(testModel(model), aiProcess_Triangulate | aiProcess_FlipUVs);
+  const aiScene* flipped =
+      importer.ReadFile(testModel(model), aiProcess_Triangulate | aiProcess_FlipUVs);
   ASSERT_NE(flipped, nullptr);
   std::multiset<std::pair<float, float>> expected, written;
   for (unsigned v = 0; v < flipped->mMeshes[0]->mNumVertices; ++v) {
-    expected.insert({flipped->mMeshes[0]->mTextureCoords[0][v].x, flipped->mMeshes[0]->mTextureCoords[0][v].y});
+    expected.insert(
+        {flipped->mMeshes[0]->mTextureCoords[0][v].x, flipped->mMeshes[0]->mTextureCoords[0][v].y});
   }
   for (const TexCoord2& uv : box.texCoords0) written.insert({uv.u, uv.v});
   EXPECT_EQ(written, expected);
@@ -137,6 +145,7 @@ TEST(RealModelConversion, EmbeddedTextureIsExtracted) {
   TempDir dir;
   const ConversionRun run = runConversion(optionsFor(testModel(model), dir.path().string()));
   ASSERT_EQ(run.status, 0) << run.err;
-  const std::string png = read_whole_file((dir.path() / "texture" / "BoxTextured_colour.png").string());
+  const std::string png =
+      read_whole_file((dir.path() / "texture" / "BoxTextured_colour.png").string());
   EXPECT_EQ(png.substr(0, 4), "\x89PNG");
 }

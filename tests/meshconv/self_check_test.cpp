@@ -31,8 +31,7 @@ TEST(SelfCheck, PassesTheRightModelAndFailsEverySpoiledPart) {
        [](ModelDescription& m) { std::swap(m.bones[0].offset, m.bones[1].offset); }},
       {"bone 1 moved at key 12",
        [](ModelDescription& m) { m.bones[1].keys[12].values[12] += 0.5f; }},
-      {"bone 1 detached from its parent",
-       [](ModelDescription& m) { m.boneParents[1] = 255; }},
+      {"bone 1 detached from its parent", [](ModelDescription& m) { m.boneParents[1] = 255; }},
       {"palette indices of every vertex rotated",
        [](ModelDescription& m) {
          const size_t w = m.paletteIndicesPerVertex;
@@ -45,14 +44,14 @@ TEST(SelfCheck, PassesTheRightModelAndFailsEverySpoiledPart) {
   int run = 0;
   for (const auto& [what, spoil] : spoiled) {
     SCOPED_TRACE(what);
-    const SelfCheckResult result = convertSpoiled(dir.file("spoiled" + std::to_string(run++)), spoil);
+    const SelfCheckResult result =
+        convertSpoiled(dir.file("spoiled" + std::to_string(run++)), spoil);
     EXPECT_FALSE(result.passed);
     EXPECT_GT(result.largestDeviation, kMaxRelativeDeviation);
   }
   // The key spoiled above is found where it is.
-  const SelfCheckResult moved = convertSpoiled(dir.file("moved"), [](ModelDescription& m) {
-    m.bones[1].keys[12].values[12] += 0.5f;
-  });
+  const SelfCheckResult moved = convertSpoiled(
+      dir.file("moved"), [](ModelDescription& m) { m.bones[1].keys[12].values[12] += 0.5f; });
   EXPECT_NE(moved.worstCase.find("frame 12,"), std::string::npos) << moved.worstCase;
 }
 
@@ -60,14 +59,17 @@ TEST(SelfCheck, ReportsWhatTheLoadLogsAndTexturesThatDoNotLoad) {
   SKIP_WITHOUT_TEST_MODEL("X/anim_test.x");
   TempDir dir;
   ModelConversion conversion(optionsFor(testModel("X/anim_test.x"), dir.path().string()));
-  ASSERT_TRUE(conversion.read() && conversion.assemble() && conversion.write()) << conversion.error();
+  ASSERT_TRUE(conversion.read() && conversion.assemble() && conversion.write())
+      << conversion.error();
   std::filesystem::remove(dir.path() / "texture" / "anim_test_colour.bmp");
   std::filesystem::remove(dir.path() / "effect" / "skinned.fx");
   const SelfCheckResult result = conversion.check();
   EXPECT_FALSE(result.passed);
   std::string problems;
   for (const std::string& problem : result.problems) problems += problem + "\n";
-  EXPECT_NE(problems.find("a texture did not load: <info> texture: "), std::string::npos) << problems;
-  EXPECT_NE(problems.find("the load logged: <ERROR> Modell's effect file not loaded"), std::string::npos)
+  EXPECT_NE(problems.find("a texture did not load: <info> texture: "), std::string::npos)
+      << problems;
+  EXPECT_NE(problems.find("the load logged: <ERROR> Modell's effect file not loaded"),
+            std::string::npos)
       << problems;
 }

@@ -1,14 +1,13 @@
 // Which nodes become joints and how vertices follow them, on small scenes
 // built in memory.
-#include <gtest/gtest.h>
+#include "tools/meshconv/source_model.h"
 
 #include <assimp/scene.h>
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "tools/meshconv/source_model.h"
 
 namespace {
 
@@ -31,7 +30,8 @@ aiMesh* makeMesh(unsigned vertices) {
   mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
   mesh->mNumVertices = vertices;
   mesh->mVertices = new aiVector3D[vertices];
-  for (unsigned v = 0; v < vertices; ++v) mesh->mVertices[v] = aiVector3D(float(v), float(v % 3), 0.0f);
+  for (unsigned v = 0; v < vertices; ++v)
+    mesh->mVertices[v] = aiVector3D(float(v), float(v % 3), 0.0f);
   mesh->mNumFaces = vertices / 3;
   mesh->mFaces = new aiFace[mesh->mNumFaces];
   for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
@@ -41,7 +41,8 @@ aiMesh* makeMesh(unsigned vertices) {
   return mesh;
 }
 
-void addBones(aiMesh* mesh, const std::vector<std::pair<std::string, std::vector<aiVertexWeight>>>& bones) {
+void addBones(aiMesh* mesh,
+              const std::vector<std::pair<std::string, std::vector<aiVertexWeight>>>& bones) {
   mesh->mNumBones = static_cast<unsigned>(bones.size());
   mesh->mBones = new aiBone*[bones.size()];
   for (size_t b = 0; b < bones.size(); ++b) {
@@ -156,10 +157,10 @@ TEST(SourceModel, ModelsThatDoNotMoveHaveNoSkeletonUnlessAnAnimationMovesAMesh) 
   // An animation of the lamp changes nothing; one of the box's parent makes
   // the box follow its node.
   scene->mNumAnimations = 1;
-  scene->mAnimations = new aiAnimation*[1]{new aiAnimation()};
+  scene->mAnimations = new aiAnimation* [1] { new aiAnimation() };
   aiAnimation& animation = *scene->mAnimations[0];
   animation.mNumChannels = 1;
-  animation.mChannels = new aiNodeAnim*[1]{new aiNodeAnim()};
+  animation.mChannels = new aiNodeAnim* [1] { new aiNodeAnim() };
   animation.mChannels[0]->mNodeName = "lamp";
   SourceModel lampMoves(*scene);
   ASSERT_TRUE(buildSourceModel(lampMoves, &error));

@@ -1,11 +1,12 @@
 // The converter's double-precision transforms: the mirror into the viewer's
 // handedness, the scale/rigid split behind the bone keys, channel poses.
+#include "tools/meshconv/transform_math.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "tools/meshconv/scene_pose.h"
-#include "tools/meshconv/transform_math.h"
 
 namespace {
 
@@ -63,7 +64,9 @@ TEST(TransformMath, ScaleRigidSplitKeepsTheMatrixAndMakesAProperRotation) {
   }
   // A pure scale in front of a rotation is found as it was.
   EXPECT_LT(splitScaleRigid(cases[1]).scale.maxDifference(diagonal(2, 3, 4)), 1e-9);
-  EXPECT_LT(splitScaleRigid(cases[1]).rigid.maxDifference(rotation * Mat4d::translation({-5, 0, 7})), 1e-9);
+  EXPECT_LT(
+      splitScaleRigid(cases[1]).rigid.maxDifference(rotation * Mat4d::translation({-5, 0, 7})),
+      1e-9);
 }
 
 TEST(TransformMath, MirroredMatricesDoToMirroredPointsWhatTheSourceDidToTheOriginals) {
@@ -97,7 +100,7 @@ TEST(TransformMath, ChannelsScaleThenRotateThenMoveAndTurnTheShortWay) {
       aiQuatKey(10.0, aiQuaternion(float(-std::cos(half)), 0, 0, float(-std::sin(half))))};
   channel.mNumPositionKeys = 2;
   channel.mPositionKeys = new aiVectorKey[2]{aiVectorKey(0.0, aiVector3D(0, 0, 0)),
-                                            aiVectorKey(10.0, aiVector3D(10, 0, 0))};
+                                             aiVectorKey(10.0, aiVector3D(10, 0, 0))};
   // Halfway: 85 degrees (not 95 the long way), x scaled first, moved by 5.
   const Mat4d pose = evaluateChannel(channel, 5.0);
   const double a = 85.0 * M_PI / 180.0;

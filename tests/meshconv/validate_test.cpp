@@ -11,7 +11,8 @@
 
 namespace {
 
-std::string writeSample(const TempDir& dir, const ModelDescription& model, const ScriptDescription& script) {
+std::string writeSample(const TempDir& dir, const ModelDescription& model,
+                        const ScriptDescription& script) {
   const std::string path = dir.file("sample.x_out");
   EXPECT_TRUE(writeModelFile(path, model));
   EXPECT_TRUE(writeScriptBeside(path, script));
@@ -51,9 +52,10 @@ TEST(Validate, ListsEveryBrokenRuleAndPassesAValidModel) {
   EXPECT_EQ(runValidate(path, &out), 1);
   const std::vector<std::string> problems = validateModel(path);
   ASSERT_EQ(problems.size(), 5u) << out;
-  const char* expected[] = {"1 palette indices not below bone count 2", "3 normals for 4 vertices",
-                            "1 indices not below vertex count 4", "1 bones handled before their parent",
-                            "animation walk: 2 frame numbers not below the frame count 3, first: 3"};
+  const char* expected[] = {
+      "1 palette indices not below bone count 2", "3 normals for 4 vertices",
+      "1 indices not below vertex count 4", "1 bones handled before their parent",
+      "animation walk: 2 frame numbers not below the frame count 3, first: 3"};
   for (size_t i = 0; i < problems.size(); ++i) {
     EXPECT_EQ(problems[i].rfind("<error> ", 0), 0u) << problems[i];
     EXPECT_NE(problems[i].find(expected[i]), std::string::npos) << problems[i];
@@ -77,7 +79,8 @@ TEST(Validate, FileLevelFaultsAndRulesTheLoaderLeavesToTheViewer) {
   ASSERT_TRUE(writeScriptFile(scriptPathFor(path), "t wall.bmp e"));
   problems = validateModel(path);
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_EQ(problems[0], "<error> parsing text commands in file: 'e' found but no effectfilename!!");
+  EXPECT_EQ(problems[0],
+            "<error> parsing text commands in file: 'e' found but no effectfilename!!");
 
   // Weights without palette indices, and no indices: the loader accepts
   // the first and fails late on the second; both are reported.
@@ -91,7 +94,8 @@ TEST(Validate, FileLevelFaultsAndRulesTheLoaderLeavesToTheViewer) {
   std::string all;
   for (const std::string& problem : problems) all += problem + "\n";
   EXPECT_NE(all.find("<error> no indices (CHUNK_INDICES)\n"), std::string::npos) << all;
-  EXPECT_NE(all.find("<error> blend weights without matrix palette indices (CHUNK_MATRIXPALETTE)\n"),
-            std::string::npos)
+  EXPECT_NE(
+      all.find("<error> blend weights without matrix palette indices (CHUNK_MATRIXPALETTE)\n"),
+      std::string::npos)
       << all;
 }

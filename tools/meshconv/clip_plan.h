@@ -1,9 +1,9 @@
 #pragma once
+#include <assimp/scene.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <assimp/scene.h>
 
 // One animation clip as the model file stores it: frameCount keys from
 // firstFrame on, speedMs apart, sampled from the source animation.

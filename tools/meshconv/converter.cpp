@@ -1,15 +1,15 @@
 #include "tools/meshconv/converter.h"
 
+#include <assimp/config.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
 #include <algorithm>
+#include <assimp/Importer.hpp>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <set>
-
-#include <assimp/Importer.hpp>
-#include <assimp/config.h>
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
 
 #include "tools/meshconv/effect_files.h"
 #include "tools/meshconv/texture_export.h"
@@ -37,7 +37,9 @@ constexpr unsigned kImportSteps = aiProcess_Triangulate | aiProcess_GenSmoothNor
 // Normals made for a model without them stay sharp across edges steeper than this.
 constexpr float kSmoothingAngleDegrees = 80.0f;
 
-std::string effectName(const char* file) { return std::string(shipped_effects::kFolderFromBin) + file; }
+std::string effectName(const char* file) {
+  return std::string(shipped_effects::kFolderFromBin) + file;
+}
 
 ScriptDescription makeScript(const AssembledModel& assembled, const ExportedTextures& textures,
                              const std::vector<ClipSpec>& clips, bool skinned, bool shadowVolume) {
@@ -120,12 +122,14 @@ bool ModelConversion::read() {
   importer_ = std::make_unique<Assimp::Importer>();
   importer_->SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, kSmoothingAngleDegrees);
   const aiScene* scene = importer_->ReadFile(options_.input, kImportSteps);
-  if (scene != nullptr && scene->mNumMeshes == 0) return fail(options_.input + ": the file holds no mesh");
+  if (scene != nullptr && scene->mNumMeshes == 0)
+    return fail(options_.input + ": the file holds no mesh");
   if (scene == nullptr || scene->mRootNode == nullptr ||
       (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
     const std::string reason = importer_->GetErrorString();
-    return fail("cannot read " + options_.input + ": " +
-                (reason.empty() ? std::string("the importer found no complete scene in it") : reason));
+    return fail(
+        "cannot read " + options_.input + ": " +
+        (reason.empty() ? std::string("the importer found no complete scene in it") : reason));
   }
   source_ = std::make_unique<SourceModel>(*scene);
   std::string error;
@@ -141,7 +145,8 @@ bool ModelConversion::read() {
   }
   int morphing = 0;
   for (unsigned a = 0; a < scene->mNumAnimations; ++a) {
-    if (scene->mAnimations[a]->mNumMeshChannels + scene->mAnimations[a]->mNumMorphMeshChannels > 0) {
+    if (scene->mAnimations[a]->mNumMeshChannels + scene->mAnimations[a]->mNumMorphMeshChannels >
+        0) {
       ++morphing;
     }
   }
@@ -177,8 +182,9 @@ bool ModelConversion::read() {
   const int bones = static_cast<int>(source_->joints.size());
   if (bones > limit) {
     const std::string holder =
-        limit == capacity ? "the shipped skinned effect \"" + std::string(shipped_effects::kSkinned) + "\" holds"
-                          : "byte bone indices allow";
+        limit == capacity
+            ? "the shipped skinned effect \"" + std::string(shipped_effects::kSkinned) + "\" holds"
+            : "byte bone indices allow";
     return fail("the model needs " + std::to_string(bones) + " bones; " + holder + " at most " +
                 std::to_string(limit) + ", " + std::to_string(bones - limit) + " too many");
   }
@@ -237,7 +243,8 @@ bool ModelConversion::write() {
   }
   std::vector<std::string> written;
   std::vector<std::string> fileWarnings;
-  if (!copyEffectFiles(effectDir_, (fs::path(options_.outDir) / "effect").string(), &written, &error) ||
+  if (!copyEffectFiles(effectDir_, (fs::path(options_.outDir) / "effect").string(), &written,
+                       &error) ||
       !writeViewerFiles(options_.outDir, &written, &fileWarnings, &error)) {
     return fail(error);
   }
@@ -257,7 +264,9 @@ SelfCheckResult ModelConversion::check() const {
 int convertModel(const ConvertOptions& options, std::ostream& out, std::ostream& err,
                  ConvertSummary* summaryOut) {
   ModelConversion conversion(options);
-  conversion.onWarning = [&](const std::string& text) { out << "meshconv: warning: " << text << "\n"; };
+  conversion.onWarning = [&](const std::string& text) {
+    out << "meshconv: warning: " << text << "\n";
+  };
   std::error_code code;
   const bool progress = options.progress || fs::file_size(options.input, code) >= kLongInputBytes;
   auto stage = [&](const std::string& text) {
@@ -284,7 +293,8 @@ int convertModel(const ConvertOptions& options, std::ostream& out, std::ostream&
     summary.largestDeviation = check.largestDeviation;
     if (summaryOut) *summaryOut = summary;
     if (!check.passed) {
-      for (const std::string& problem : check.problems) err << "meshconv: check: " << problem << "\n";
+      for (const std::string& problem : check.problems)
+        err << "meshconv: check: " << problem << "\n";
       err << "meshconv: check: largest deviation " << check.largestDeviation
           << " of the model's size" << (check.worstCase.empty() ? "" : " at " + check.worstCase)
           << " (limit " << kMaxRelativeDeviation << ")\n";

@@ -22,10 +22,10 @@ struct ConvertOptions {
   std::string effectDir;       // where the shipped effect files are; empty: looked for
   std::string executablePath;  // for finding the effect files beside the program
   double framesPerSecond = 30.0;
-  double fitSize = 4.4;        // diagonal of the model's bounding box; 0 keeps its units and place
+  double fitSize = 4.4;  // diagonal of the model's bounding box; 0 keeps its units and place
   bool shadowVolume = false;
   bool check = true;
-  bool progress = false;       // a line per stage even for inputs under 1 MB
+  bool progress = false;  // a line per stage even for inputs under 1 MB
 };
 
 // What a conversion made, for the summary and the tests.

@@ -44,9 +44,7 @@ double largestLinear(const Mat4d& a) {
   return largest;
 }
 
-float finiteOrZero(double value) {
-  return std::isfinite(value) ? static_cast<float>(value) : 0.0f;
-}
+float finiteOrZero(double value) { return std::isfinite(value) ? static_cast<float>(value) : 0.0f; }
 
 int countTriangles(const SourceModel& source) {
   int64_t triangles = 0;
@@ -68,7 +66,8 @@ std::string withThousands(int64_t value) {
 // Scales the rest pose's bounding box to a diagonal of fitSize around its
 // centre and moves that centre to the given place.
 Mat4d fitTransform(const SourceModel& source, double fitSize, const Vec3d& centre, double* size) {
-  const std::vector<std::vector<Vec3d>> rest = sourcePositions(source, source.pose.globals(nullptr, 0.0));
+  const std::vector<std::vector<Vec3d>> rest =
+      sourcePositions(source, source.pose.globals(nullptr, 0.0));
   Vec3d low{1e300, 1e300, 1e300}, high{-1e300, -1e300, -1e300};
   for (const std::vector<Vec3d>& instance : rest) {
     for (const Vec3d& p : instance) {
@@ -231,8 +230,8 @@ bool assembleGeometry(const SourceModel& source, const AssemblyOptions& options,
           vertices.push_back(v);
           out->vertexSources.push_back({static_cast<uint32_t>(i), index});
           if (source.skinned) {
-            influences = std::max(influences,
-                                  static_cast<int>(source.skins[i].influences[index].size()));
+            influences =
+                std::max(influences, static_cast<int>(source.skins[i].influences[index].size()));
           }
         }
         out->model.indices.push_back(found->second);
@@ -276,7 +275,8 @@ void assembleAnimation(const SourceModel& source, const std::vector<ClipSpec>& c
           keptScale[j] = split.scale;
         } else {
           const double reference = std::max(1e-12, largestLinear(keptScale[j]));
-          scaleChange[j] = std::max(scaleChange[j], split.scale.maxDifference(keptScale[j]) / reference);
+          scaleChange[j] =
+              std::max(scaleChange[j], split.scale.maxDifference(keptScale[j]) / reference);
         }
         const int parent = source.joints[j].parent;
         const Mat4d local = parent < 0 ? rigid[j] : rigid[j] * rigidInverse(rigid[parent]);

@@ -20,11 +20,11 @@ struct SourceVertexRef {
 struct AssembledModel {
   ModelDescription model;
   std::vector<SourceVertexRef> vertexSources;  // one per written vertex
-  Mat4d fit;               // applied after the mirror
-  double size = 0.0;       // diagonal of the rest pose's bounding box, after the fit
+  Mat4d fit;                                   // applied after the mirror
+  double size = 0.0;  // diagonal of the rest pose's bounding box, after the fit
   bool hasTexCoords = false;
   int triangles = 0;
-  int frames = 0;          // keys per bone track
+  int frames = 0;  // keys per bone track
   std::vector<std::string> warnings;
 
   // A source-space point where the output puts it.

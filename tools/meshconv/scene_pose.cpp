@@ -32,8 +32,8 @@ Quat slerp(Quat a, Quat b, double t) {
     wa = std::sin((1.0 - t) * angle) / sine;
     wb = std::sin(t * angle) / sine;
   }
-  return normalizedQuat({a.x * wa + b.x * wb, a.y * wa + b.y * wb, a.z * wa + b.z * wb,
-                         a.w * wa + b.w * wb});
+  return normalizedQuat(
+      {a.x * wa + b.x * wb, a.y * wa + b.y * wb, a.z * wa + b.z * wb, a.w * wa + b.w * wb});
 }
 
 // The rotation of a unit quaternion for row vectors (the transpose of the

@@ -1,10 +1,10 @@
 #pragma once
+#include <assimp/anim.h>
+#include <assimp/scene.h>
+
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#include <assimp/anim.h>
-#include <assimp/scene.h>
 
 #include "tools/meshconv/transform_math.h"
 

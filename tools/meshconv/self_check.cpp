@@ -107,7 +107,10 @@ class Comparison {
  public:
   Comparison(const SourceModel& source, const AssembledModel& assembled, const MeshGeometry& mesh,
              SelfCheckResult* result)
-      : source_(source), assembled_(assembled), mesh_(mesh), result_(result),
+      : source_(source),
+        assembled_(assembled),
+        mesh_(mesh),
+        result_(result),
         size_(assembled.size > 0.0 ? assembled.size : 1.0) {
     const std::unordered_map<std::string, SourceVertexRef> byKey = writtenVertices(assembled);
     const int influences = static_cast<int>(mesh.weightsPerVertex);
@@ -124,7 +127,8 @@ class Comparison {
         continue;
       }
       const float* weights = influences > 0 ? &mesh.blendWeights[int64_t(v) * influences] : nullptr;
-      const uint8_t* joints = influences > 0 ? &mesh.paletteIndices[int64_t(v) * influences] : nullptr;
+      const uint8_t* joints =
+          influences > 0 ? &mesh.paletteIndices[int64_t(v) * influences] : nullptr;
       const auto found = byKey.find(skinningKey(mesh.positions[v], weights, joints, influences));
       if (found == byKey.end()) {
         ++unknown;
@@ -193,7 +197,8 @@ void compareClips(RenderModel& model, const std::vector<ClipSpec>& clips, Compar
     const NamedAnimation& animation = model.animations[a];
     const ClipSpec& clip = clips[a % clips.size()];
     for (int32_t f = 0; f < animation.frames.count; ++f) {
-      const std::string where = std::string("clip ") + animation.name + ", frame " + std::to_string(f);
+      const std::string where =
+          std::string("clip ") + animation.name + ", frame " + std::to_string(f);
       // The viewer must find the key at its time; the pose is then taken at
       // the key itself, since at a key time the viewer's rotation blend of
       // two nearly equal keys gives their average rather than the first.
@@ -213,7 +218,8 @@ void checkLog(const std::vector<std::string>& lines, SelfCheckResult* result) {
   for (const std::string& line : lines) {
     if (line.rfind("<error", 0) == 0 || line.rfind("<ERROR", 0) == 0) {
       result->problems.push_back("the load logged: " + line);
-    } else if (line.rfind("<info> texture: ", 0) == 0 || line.rfind("<info> bumptexture: ", 0) == 0) {
+    } else if (line.rfind("<info> texture: ", 0) == 0 ||
+               line.rfind("<info> bumptexture: ", 0) == 0) {
       result->problems.push_back("a texture did not load: " + line);
     }
   }

@@ -24,7 +24,8 @@ void collectInstances(SourceModel& model) {
       model.instances.push_back({mesh, static_cast<int>(n)});
       for (unsigned v = 0; v < triangles.mNumVertices; ++v) {
         const aiVector3D& p = triangles.mVertices[v];
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) ++model.nonFiniteVertices;
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+          ++model.nonFiniteVertices;
       }
     }
   }
@@ -80,9 +81,9 @@ bool limitInfluences(std::vector<SourceInfluence>& list, bool* cut) {
       merged.push_back(influence);
     }
   }
-  std::stable_sort(merged.begin(), merged.end(), [](const SourceInfluence& a, const SourceInfluence& b) {
-    return a.weight > b.weight;
-  });
+  std::stable_sort(
+      merged.begin(), merged.end(),
+      [](const SourceInfluence& a, const SourceInfluence& b) { return a.weight > b.weight; });
   *cut = merged.size() > static_cast<size_t>(SourceModel::kMaxInfluences);
   if (*cut) merged.resize(SourceModel::kMaxInfluences);
   double sum = 0.0;
@@ -245,7 +246,8 @@ std::vector<std::vector<Vec3d>> sourcePositions(const SourceModel& model,
     }
     const InstanceSkin& skin = model.skins[i];
     std::map<int, Mat4d> skinning;
-    for (const auto& [joint, offset] : skin.offsets) skinning.emplace(joint, offset * joints[joint]);
+    for (const auto& [joint, offset] : skin.offsets)
+      skinning.emplace(joint, offset * joints[joint]);
     for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
       const aiVector3D& p = mesh.mVertices[v];
       Vec3d sum;

@@ -1,9 +1,9 @@
 #pragma once
+#include <assimp/scene.h>
+
 #include <map>
 #include <string>
 #include <vector>
-
-#include <assimp/scene.h>
 
 #include "tools/meshconv/scene_pose.h"
 #include "tools/meshconv/transform_math.h"
@@ -24,9 +24,9 @@ struct SourceInfluence {
 // bones and the skeleton's root, or a node whose meshes move with it.
 struct Joint {
   std::string name;
-  int node = -1;      // -1: a bone the scene names but has no node for
-  int parent = -1;    // joint index, -1 for a root
-  Mat4d fixedGlobal;  // a bone without node stays at its bind pose: this global
+  int node = -1;          // -1: a bone the scene names but has no node for
+  int parent = -1;        // joint index, -1 for a root
+  Mat4d fixedGlobal;      // a bone without node stays at its bind pose: this global
   bool weighted = false;  // some vertex follows it
 };
 
@@ -44,15 +44,15 @@ struct SourceModel {
   const aiScene* scene = nullptr;
   ScenePose pose;
   std::vector<MeshInstance> instances;
-  bool skinned = false;  // false: a rigid model, node transforms baked in
+  bool skinned = false;             // false: a rigid model, node transforms baked in
   std::vector<Joint> joints;        // parents before children
   std::vector<InstanceSkin> skins;  // one per instance when skinned
 
   // What the user hears about.
-  int skippedMeshes = 0;            // points or lines only
-  int verticesOverInfluences = 0;   // had more than four weights
-  int verticesWithoutWeights = 0;   // follow their mesh's node instead
-  int nonFiniteVertices = 0;        // written at 0
+  int skippedMeshes = 0;           // points or lines only
+  int verticesOverInfluences = 0;  // had more than four weights
+  int verticesWithoutWeights = 0;  // follow their mesh's node instead
+  int nonFiniteVertices = 0;       // written at 0
   std::vector<std::string> bonesWithoutNode;
 
   explicit SourceModel(const aiScene& s) : scene(&s), pose(s) {}

@@ -1,13 +1,13 @@
 #include "tools/meshconv/texture_export.h"
 
+#include <assimp/material.h>
+#include <assimp/texture.h>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include <assimp/material.h>
-#include <assimp/texture.h>
 
 // The stb implementations are compiled once, in the OpenGL backend's library
 // (without stdio); only their declarations are needed here.
@@ -27,7 +27,8 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
-bool startsWith(const std::vector<unsigned char>& bytes, std::initializer_list<unsigned char> prefix) {
+bool startsWith(const std::vector<unsigned char>& bytes,
+                std::initializer_list<unsigned char> prefix) {
   return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
 }
 
@@ -46,7 +47,8 @@ bool readFile(const fs::path& path, std::vector<unsigned char>* bytes) {
 
 bool writeFile(const fs::path& path, const std::vector<unsigned char>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
 }
 
@@ -72,9 +74,10 @@ std::vector<unsigned char> loaderReadable(const std::vector<unsigned char>& byte
     return bytes;
   }
   int width = 0, height = 0, comp = 0;
-  unsigned char* pixels = bytes.empty() ? nullptr
-                                        : stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()),
-                                                                &width, &height, &comp, 4);
+  unsigned char* pixels = bytes.empty()
+                              ? nullptr
+                              : stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()),
+                                                      &width, &height, &comp, 4);
   if (pixels == nullptr) return {};
   std::vector<unsigned char> png = pngOf(pixels, width, height);
   stbi_image_free(pixels);
@@ -152,8 +155,9 @@ std::string exportOne(const aiScene& scene, const std::string& written, const st
   std::string extension;
   const std::vector<unsigned char> readable = loaderReadable(bytes, hint, &extension);
   if (readable.empty()) {
-    out->warnings.push_back(std::string(role) + " texture \"" + written +
-                            "\" is in a format that cannot be read; the model is converted without it");
+    out->warnings.push_back(
+        std::string(role) + " texture \"" + written +
+        "\" is in a format that cannot be read; the model is converted without it");
     return {};
   }
   const std::string name = stem + "." + extension;
@@ -172,7 +176,8 @@ std::string exportOne(const aiScene& scene, const std::string& written, const st
 std::string writePlainColour(const aiMaterial* material, const std::string& textureDir,
                              const std::string& stem, ExportedTextures* out) {
   aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
-  if (material != nullptr && aiGetMaterialColor(material, AI_MATKEY_BASE_COLOR, &colour) != AI_SUCCESS) {
+  if (material != nullptr &&
+      aiGetMaterialColor(material, AI_MATKEY_BASE_COLOR, &colour) != AI_SUCCESS) {
     aiGetMaterialColor(material, AI_MATKEY_COLOR_DIFFUSE, &colour);
   }
   constexpr int kSize = 4;
@@ -181,7 +186,8 @@ std::string writePlainColour(const aiMaterial* material, const std::string& text
   for (int y = 0; y < kSize; ++y) {
     for (int x = 0; x < kSize; ++x) {
       for (int c = 0; c < 3; ++c) {
-        image.at(x, y)[c] = static_cast<uint8_t>(std::clamp(channels[c], 0.0f, 1.0f) * 255.0f + 0.5f);
+        image.at(x, y)[c] =
+            static_cast<uint8_t>(std::clamp(channels[c], 0.0f, 1.0f) * 255.0f + 0.5f);
       }
     }
   }
@@ -197,7 +203,8 @@ std::string writePlainColour(const aiMaterial* material, const std::string& text
 
 }  // namespace
 
-std::string loaderImageFormat(const std::vector<unsigned char>& bytes, const std::string& nameHint) {
+std::string loaderImageFormat(const std::vector<unsigned char>& bytes,
+                              const std::string& nameHint) {
   if (!decodable(bytes)) return {};
   if (startsWith(bytes, {0x89, 'P', 'N', 'G'})) return "png";
   if (startsWith(bytes, {0xFF, 0xD8, 0xFF})) return "jpg";
@@ -224,9 +231,11 @@ ExportedTextures exportTextures(const SourceModel& source, const std::string& mo
     }
   }
   if (!colour.empty()) {
-    out.colour = exportOne(scene, colour, modelDir, textureDir, baseName + "_colour", "colour", &out);
+    out.colour =
+        exportOne(scene, colour, modelDir, textureDir, baseName + "_colour", "colour", &out);
   }
-  if (out.colour.empty()) out.colour = writePlainColour(chosen, textureDir, baseName + "_colour", &out);
+  if (out.colour.empty())
+    out.colour = writePlainColour(chosen, textureDir, baseName + "_colour", &out);
   std::string bump;
   if (chosen != nullptr &&
       textureOf(*chosen, {aiTextureType_NORMALS, aiTextureType_NORMAL_CAMERA, aiTextureType_HEIGHT},

@@ -1,16 +1,16 @@
 #pragma once
+#include <assimp/scene.h>
+
 #include <string>
 #include <vector>
-
-#include <assimp/scene.h>
 
 #include "tools/meshconv/source_model.h"
 
 // The textures of the model's script, written into the texture folder in a
 // format the viewer's texture loader reads (BMP, PNG, JPG or TGA).
 struct ExportedTextures {
-  std::string colour;  // file name for 't', empty when none
-  std::string bump;    // file name for 'b', empty when none
+  std::string colour;                // file name for 't', empty when none
+  std::string bump;                  // file name for 'b', empty when none
   std::vector<std::string> written;  // paths of the files written
   std::vector<std::string> warnings;
 };

@@ -60,7 +60,8 @@ void checkViewerRules(const MeshGeometry& mesh, const RenderModel& model,
   if (mesh.positions.empty()) problems.push_back("<error> no vertex positions (CHUNK_VECTORS)");
   if (mesh.indices.empty()) problems.push_back("<error> no indices (CHUNK_INDICES)");
   if (!mesh.blendWeights.empty() && mesh.paletteIndices.empty()) {
-    problems.push_back("<error> blend weights without matrix palette indices (CHUNK_MATRIXPALETTE)");
+    problems.push_back(
+        "<error> blend weights without matrix palette indices (CHUNK_MATRIXPALETTE)");
   }
   const int32_t frames = model.bones.empty() ? 0 : model.bones[0].keys.count;
   for (const NamedAnimation& clip : model.animations) {
