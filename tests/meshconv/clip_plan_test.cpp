@@ -53,7 +53,7 @@ TEST(ClipPlan, LongClipsAreSampledMoreCoarselyAndFramesFollowEachOther) {
   auto scene =
       sceneWith({animationWithKeys("long", 1.0, {0.0, 10.0}),
                  animationWithKeys("short", 2.0, {2.0, 3.0}), animationWithKeys("empty", 1.0, {})});
-  std::vector<ClipSpec> clips;
+  std::vector<SampledClip> clips;
   std::vector<std::string> warnings;
   std::string error;
   ASSERT_TRUE(planClips(*scene, roomy(), &clips, &warnings, &error)) << error;
@@ -77,7 +77,7 @@ TEST(ClipPlan, TheAnimationChunkAndTheScriptBoundHowMuchIsKept) {
       sceneWith({animationWithKeys("a", 1.0, {0.0, 2.0}), animationWithKeys("b", 1.0, {0.0, 2.0})});
   ClipPlanLimits limits = roomy();
   limits.maxTotalFrames = 50;
-  std::vector<ClipSpec> clips;
+  std::vector<SampledClip> clips;
   std::vector<std::string> warnings;
   std::string error;
   ASSERT_TRUE(planClips(*scene, limits, &clips, &warnings, &error)) << error;

@@ -28,7 +28,7 @@ uint32_t speedFor(double durationMs, uint32_t base, int maxFrames) {
 
 }  // namespace
 
-double ClipSpec::ticksAt(int frame) const {
+double SampledClip::ticksAt(int frame) const {
   const double ms = std::min(static_cast<double>(frame) * speedMs, durationMs);
   return startTicks + ms / 1000.0 * ticksPerSecond;
 }
@@ -52,12 +52,12 @@ int64_t maxFramesForBones(int bones) {
   return kMaxChunkPayload / (kKeyBytes * bones) - kTrackBytes / kKeyBytes;
 }
 
-bool planClips(const aiScene& scene, const ClipPlanLimits& limits, std::vector<ClipSpec>* clips,
+bool planClips(const aiScene& scene, const ClipPlanLimits& limits, std::vector<SampledClip>* clips,
                std::vector<std::string>* warnings, std::string* error) {
   clips->clear();
   for (unsigned a = 0; a < scene.mNumAnimations; ++a) {
     const aiAnimation& animation = *scene.mAnimations[a];
-    ClipSpec clip;
+    SampledClip clip;
     clip.name = clipName(animation.mName.C_Str(), static_cast<int>(a));
     double first = 0.0, last = 0.0;
     if (!animationKeyRange(animation, &first, &last)) {
@@ -73,7 +73,7 @@ bool planClips(const aiScene& scene, const ClipPlanLimits& limits, std::vector<C
     clips->push_back(clip);
   }
   if (clips->empty()) {
-    ClipSpec bindPose;
+    SampledClip bindPose;
     bindPose.name = "bindpose";
     clips->push_back(bindPose);
   }
@@ -90,7 +90,7 @@ bool planClips(const aiScene& scene, const ClipPlanLimits& limits, std::vector<C
   for (;;) {
     int64_t total = 0;
     bool canCoarsen = false;
-    for (ClipSpec& clip : *clips) {
+    for (SampledClip& clip : *clips) {
       clip.speedMs = speedFor(clip.durationMs, base, limits.maxFramesPerClip);
       clip.frameCount = framesFor(clip.durationMs, clip.speedMs);
       total += clip.frameCount;
@@ -110,7 +110,7 @@ bool planClips(const aiScene& scene, const ClipPlanLimits& limits, std::vector<C
                         std::to_string(wanted) + " ms to fit the model file's animation chunk");
   }
   int first = 0;
-  for (ClipSpec& clip : *clips) {
+  for (SampledClip& clip : *clips) {
     clip.firstFrame = first;
     first += clip.frameCount;
   }

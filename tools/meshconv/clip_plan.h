@@ -7,7 +7,7 @@
 
 // One animation clip as the model file stores it: frameCount keys from
 // firstFrame on, speedMs apart, sampled from the source animation.
-struct ClipSpec {
+struct SampledClip {
   std::string name;                        // as the script names it
   const aiAnimation* animation = nullptr;  // null: the bind pose
   double startTicks = 0.0;
@@ -40,5 +40,5 @@ int64_t maxFramesForBones(int bones);
 // Plans every animation of the scene with keys (a bind-pose clip when there
 // is none). Coarsens the sampling when the clips would not fit; false with a
 // reason when even two frames per clip do not.
-bool planClips(const aiScene& scene, const ClipPlanLimits& limits, std::vector<ClipSpec>* clips,
+bool planClips(const aiScene& scene, const ClipPlanLimits& limits, std::vector<SampledClip>* clips,
                std::vector<std::string>* warnings, std::string* error);

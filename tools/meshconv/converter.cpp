@@ -42,7 +42,8 @@ std::string effectName(const char* file) {
 }
 
 ScriptDescription makeScript(const AssembledModel& assembled, const ExportedTextures& textures,
-                             const std::vector<ClipSpec>& clips, bool skinned, bool shadowVolume) {
+                             const std::vector<SampledClip>& clips, bool skinned,
+                             bool shadowVolume) {
   ScriptDescription script;
   script.texture = textures.colour;
   script.bumpTexture = textures.bump;
@@ -53,7 +54,7 @@ ScriptDescription makeScript(const AssembledModel& assembled, const ExportedText
   // Repeating clips lets the viewer's starting index name one.
   const size_t count = std::max(clips.size(), static_cast<size_t>(kViewerStartAnimation + 1));
   for (size_t i = 0; i < count; ++i) {
-    const ClipSpec& clip = clips[i % clips.size()];
+    const SampledClip& clip = clips[i % clips.size()];
     ScriptClip entry;
     entry.name = clip.name;
     entry.speed = clip.speedMs;

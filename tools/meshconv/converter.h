@@ -72,7 +72,7 @@ class ModelConversion {
   const ConvertSummary& summary() const { return summary_; }
   const SourceModel& source() const { return *source_; }
   AssembledModel& assembled() { return assembled_; }
-  const std::vector<ClipSpec>& clips() const { return clips_; }
+  const std::vector<SampledClip>& clips() const { return clips_; }
 
   // Told each warning as it arises.
   std::function<void(const std::string&)> onWarning;
@@ -88,7 +88,7 @@ class ModelConversion {
   std::string stem_;
   std::unique_ptr<Assimp::Importer> importer_;
   std::unique_ptr<SourceModel> source_;
-  std::vector<ClipSpec> clips_;
+  std::vector<SampledClip> clips_;
   AssembledModel assembled_;
 };
 

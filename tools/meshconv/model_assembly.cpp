@@ -242,7 +242,7 @@ bool assembleGeometry(const SourceModel& source, const AssemblyOptions& options,
   return true;
 }
 
-void assembleAnimation(const SourceModel& source, const std::vector<ClipSpec>& clips,
+void assembleAnimation(const SourceModel& source, const std::vector<SampledClip>& clips,
                        AssembledModel* out) {
   if (!source.skinned || clips.empty()) return;
   const size_t jointCount = source.joints.size();
@@ -263,7 +263,7 @@ void assembleAnimation(const SourceModel& source, const std::vector<ClipSpec>& c
   std::vector<double> scaleChange(jointCount, 0.0);
   bool first = true;
   int frame = 0;
-  for (const ClipSpec& clip : clips) {
+  for (const SampledClip& clip : clips) {
     for (int f = 0; f < clip.frameCount; ++f, ++frame) {
       const std::vector<Mat4d> globals =
           jointGlobals(source, source.pose.globals(clip.animation, clip.ticksAt(f)));

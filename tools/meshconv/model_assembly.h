@@ -53,5 +53,5 @@ bool assembleGeometry(const SourceModel& source, const AssemblyOptions& options,
 
 // The skeleton (parents, order, offsets) and every clip's keys; needs the
 // geometry step first. Warns about bones whose scale changes over time.
-void assembleAnimation(const SourceModel& source, const std::vector<ClipSpec>& clips,
+void assembleAnimation(const SourceModel& source, const std::vector<SampledClip>& clips,
                        AssembledModel* out);

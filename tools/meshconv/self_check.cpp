@@ -180,7 +180,7 @@ class Comparison {
 };
 
 // Every key of every clip the script names, posed as the viewer poses it.
-void compareClips(RenderModel& model, const std::vector<ClipSpec>& clips, Comparison& comparison,
+void compareClips(RenderModel& model, const std::vector<SampledClip>& clips, Comparison& comparison,
                   const SourceModel& source, SelfCheckResult* result) {
   if (model.animations.count < static_cast<int32_t>(clips.size())) {
     result->problems.push_back("the script gives " + std::to_string(model.animations.count) +
@@ -195,7 +195,7 @@ void compareClips(RenderModel& model, const std::vector<ClipSpec>& clips, Compar
   // The script repeats clips when it has fewer than the viewer's starting index needs.
   for (int32_t a = 0; a < model.animations.count; ++a) {
     const NamedAnimation& animation = model.animations[a];
-    const ClipSpec& clip = clips[a % clips.size()];
+    const SampledClip& clip = clips[a % clips.size()];
     for (int32_t f = 0; f < animation.frames.count; ++f) {
       const std::string where =
           std::string("clip ") + animation.name + ", frame " + std::to_string(f);
@@ -228,7 +228,7 @@ void checkLog(const std::vector<std::string>& lines, SelfCheckResult* result) {
 }  // namespace
 
 SelfCheckResult runSelfCheck(const SourceModel& source, const AssembledModel& assembled,
-                             const std::vector<ClipSpec>& clips, const std::string& binDir,
+                             const std::vector<SampledClip>& clips, const std::string& binDir,
                              const std::string& modelFile, const std::string& textureDir) {
   SelfCheckResult result;
   SavedFolders saved;

@@ -26,5 +26,5 @@ inline constexpr double kMaxRelativeDeviation = 1e-3;
 // line of the load, a texture that did not load, a vertex the source does
 // not have, or a deviation above kMaxRelativeDeviation fails the check.
 SelfCheckResult runSelfCheck(const SourceModel& source, const AssembledModel& assembled,
-                             const std::vector<ClipSpec>& clips, const std::string& binDir,
+                             const std::vector<SampledClip>& clips, const std::string& binDir,
                              const std::string& modelFile, const std::string& textureDir);
