@@ -30,15 +30,7 @@ std::shared_ptr<GlContext> GlContext::Create(SDL_Window* window, HWND hwnd, D3DD
     *result = D3DERR_INVALIDCALL;
     return nullptr;
   }
-  SDL_GL_ResetAttributes();
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  // The window only receives the finished image: no depth buffer of its own.
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-  if (type == D3DDEVTYPE_REF) SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 0);
+  platform_request_gl_pixel_format(type == D3DDEVTYPE_REF);
   SDL_GLContext context = SDL_GL_CreateContext(window);
   SDL_GL_ResetAttributes();
   if (context == nullptr) return nullptr;
@@ -75,11 +67,22 @@ std::shared_ptr<GlContext> GlContext::Create(SDL_Window* window, HWND hwnd, D3DD
 }
 
 GlContext::~GlContext() {
-  if (SDL_GL_GetCurrentContext() == context_) SDL_GL_MakeCurrent(window_, nullptr);
+  if (SDL_GL_GetCurrentContext() == context_) SDL_GL_MakeCurrent(nullptr, nullptr);
   SDL_GL_DeleteContext(context_);
+  if (spareWindow_ != nullptr) SDL_DestroyWindow(spareWindow_);
   if (hwnd_ != nullptr) platform_release_sdl_window(hwnd_);
 }
 
 void GlContext::MakeCurrent() {
-  if (SDL_GL_GetCurrentContext() != context_) SDL_GL_MakeCurrent(window_, context_);
+  if (SDL_GL_GetCurrentContext() == context_) return;
+  if (SDL_GL_MakeCurrent(spareWindow_ != nullptr ? spareWindow_ : window_, context_) == 0) return;
+  // The window was destroyed under us (its owner did not hold it): resources
+  // still need a context to free their GL objects in, so give the context a
+  // small hidden window of the same pixel format to be current on.
+  if (spareWindow_ == nullptr) {
+    platform_request_gl_pixel_format(software_);
+    spareWindow_ = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_GL_ResetAttributes();
+  }
+  if (spareWindow_ != nullptr) SDL_GL_MakeCurrent(spareWindow_, context_);
 }

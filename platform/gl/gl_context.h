@@ -38,6 +38,7 @@ class GlContext {
   GlContext() = default;
 
   SDL_Window* window_ = nullptr;
+  SDL_Window* spareWindow_ = nullptr;  // only once window_ is gone
   SDL_GLContext context_ = nullptr;
   HWND hwnd_ = nullptr;
   bool clipControl_ = false;

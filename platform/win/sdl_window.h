@@ -15,3 +15,8 @@ SDL_Window* platform_sdl_window(HWND hwnd);
 // handle.
 void platform_hold_sdl_window(HWND hwnd);
 void platform_release_sdl_window(HWND hwnd);
+
+// Sets SDL's GL attributes to the one pixel format that every window and every
+// GL context of this program uses (software: ask for a non-accelerated one).
+// Call right before SDL_CreateWindow or SDL_GL_CreateContext.
+void platform_request_gl_pixel_format(bool software);

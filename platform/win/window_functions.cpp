@@ -67,11 +67,13 @@ Uint32 sdl_flags_for(DWORD style) {
   return flags;
 }
 
+}  // namespace
+
 // The pixel format is fixed when the window is made (the X11 visual, the EGL
-// config), so the window asks for exactly what the OpenGL backend asks for
-// when it makes its context on it: a 3.3 core context and a double-buffered
-// window without depth or stencil (rendering goes to its own framebuffer).
-void request_gl_attributes() {
+// config), so windows and the OpenGL backend's contexts ask for exactly the
+// same: a 3.3 core context and a double-buffered window without depth or
+// stencil (rendering goes to the backend's own framebuffer).
+void platform_request_gl_pixel_format(bool software) {
   SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -79,9 +81,8 @@ void request_gl_attributes() {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  if (software) SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 0);
 }
-
-}  // namespace
 
 void win_hook_fail_window_creation(bool fail) { g_failWindowCreation = fail; }
 
@@ -158,7 +159,7 @@ HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowName, DWO
   const int clientX = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x + insets.left;
   const int clientY = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y + insets.top;
 
-  request_gl_attributes();
+  platform_request_gl_pixel_format(false);
   SDL_Window* window = SDL_CreateWindow(windowName != nullptr ? windowName : "", clientX, clientY,
                                         clientWidth, clientHeight, sdl_flags_for(style));
   if (window == nullptr) {

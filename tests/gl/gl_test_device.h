@@ -11,6 +11,7 @@
 #include "platform/gl/gl_device.h"
 #include "platform/gl/gl_direct3d.h"
 #include "platform/gl/gl_test_hooks.h"
+#include "platform/win/sdl_window.h"
 
 class GlTestDevice {
  public:
@@ -25,12 +26,7 @@ class GlTestDevice {
     if (!driverLoaded) return;
     // The window's pixel format is fixed when it is made: ask for what the
     // backend's context wants (no depth of its own, as the window layer does).
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    platform_request_gl_pixel_format(false);
     window_ = SDL_CreateWindow("gl test", 0, 0, windowWidth > 0 ? windowWidth : int(width),
                                windowHeight > 0 ? windowHeight : int(height),
                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
