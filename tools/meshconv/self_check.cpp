@@ -1,7 +1,5 @@
 #include "tools/meshconv/self_check.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -11,10 +9,8 @@
 #include "base/dirs.h"
 #include "base/log.h"
 #include "model/model_loader.h"
-#include "platform/backend.h"
-#include "platform/record/recording_backend.h"
-#include "render/device.h"
 #include "render/render_model.h"
+#include "tools/recorded_load/recorded_load.h"
 
 namespace fs = std::filesystem;
 
@@ -42,23 +38,6 @@ class SavedFolders {
   TextString textureFolder_;
   TextString effectFolder_;
 };
-
-std::string makeLogFile() {
-  std::string pattern = (fs::temp_directory_path() / "meshconv-check-XXXXXX").string();
-  const int descriptor = mkstemp(pattern.data());
-  if (descriptor < 0) return {};
-  close(descriptor);
-  return pattern;
-}
-
-std::vector<std::string> logLines(const std::string& path) {
-  std::vector<std::string> lines;
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);  // the log's own header
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
 
 // The bytes that make a written vertex what it is for skinning.
 std::string skinningKey(const Vector3& position, const float* weights, const uint8_t* joints,
@@ -234,38 +213,25 @@ SelfCheckResult runSelfCheck(const SourceModel& source, const AssembledModel& as
   SavedFolders saved;
   std::error_code code;
   fs::current_path(binDir, code);
-  const std::string logPath = makeLogFile();
-  if (code || logPath.empty()) {
+  if (code) {
     result.problems.push_back("cannot work in " + binDir);
     return result;
   }
-  log_init_file(logPath.c_str());
-  log_enable(true);
   {
-    RecordingBackend backend;
-    ScopedGraphicsBackend scope(backend);
-    CDevice device;
-    // The recording device needs no window; any handle will do.
-    if (device.Create(800, 600, true, reinterpret_cast<HWND>(uintptr_t{1})) != 1) {
-      result.problems.push_back("no recording device");
+    RecordedModelLoad recorded;
+    if (!recorded.setupProblem().empty()) {
+      result.problems.push_back(recorded.setupProblem());
     } else {
       g_textureFolder = TextString((fs::absolute(textureDir).string() + "/").c_str());
       // The viewer takes effect names as they stand, from its start folder.
       g_effectFolder = TextString();
-      RenderModel model;
-      RenderModel shadowModel;
-      LoadTargets targets;
-      targets.keepInRam = 1;
-      targets.model = &model;
-      targets.shadowModel = &shadowModel;
-      ModelLoader loader;
-      const uint32_t loaded = loader.load(modelFile.c_str(), targets);
-      log_enable(false);
-      checkLog(logLines(logPath), &result);
+      const uint32_t loaded = recorded.load(modelFile);
+      checkLog(recorded.logLines(), &result);
       if (!loaded) {
         result.problems.push_back("the viewer's loader does not load " + modelFile);
       } else {
-        Comparison comparison(source, assembled, loader.mesh, &result);
+        RenderModel& model = recorded.model();
+        Comparison comparison(source, assembled, recorded.loader().mesh, &result);
         if (model.bones.count > 0) {
           compareClips(model, clips, comparison, source, &result);
         } else {
@@ -273,10 +239,7 @@ SelfCheckResult runSelfCheck(const SourceModel& source, const AssembledModel& as
         }
       }
     }
-    ReleaseDeviceGlobals();
   }
-  log_enable(false);
-  fs::remove(logPath, code);
   result.passed = result.problems.empty() && result.largestDeviation <= kMaxRelativeDeviation;
   return result;
 }

@@ -1,7 +1,5 @@
 #include "tools/meshinfo/meshinfo_report.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -9,11 +7,9 @@
 #include "base/dirs.h"
 #include "base/log.h"
 #include "model/model_loader.h"
-#include "platform/backend.h"
-#include "platform/record/recording_backend.h"
-#include "render/device.h"
 #include "render/render_model.h"
 #include "tools/meshinfo/model_validation.h"
+#include "tools/recorded_load/recorded_load.h"
 
 namespace {
 
@@ -51,15 +47,6 @@ const char* chunkName(uint32_t id) {
       "CHUNK_TEXCO0",   "CHUNK_TEXCO1",       "CHUNK_INDICES",        "CHUNK_MATERIALOFSETS",
       "CHUNK_MATERIAL", "CHUNK_ANIMATION",    "CHUNK_ARMATURE"};
   return id < std::size(kNames) ? kNames[id] : "(unknown)";
-}
-
-// A fresh empty file for this load's log; empty on failure.
-std::string makeLogFile() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "meshinfo-log-XXXXXX").string();
-  const int descriptor = mkstemp(pattern.data());
-  if (descriptor < 0) return {};
-  close(descriptor);
-  return pattern;
 }
 
 void printChunks(std::ostream& out, const std::vector<ChunkRecord>& chunks) {
@@ -178,15 +165,9 @@ class FolderValues {
   TextString start_, root_, texture_, effect_;
 };
 
-// A stand-in window handle: the recording device needs one, never a real window.
-HWND recordingWindow() { return reinterpret_cast<HWND>(uintptr_t{0x4D49}); }
-
-void printLog(std::ostream& out, const std::string& logPath) {
+void printLog(std::ostream& out, const std::vector<std::string>& lines) {
   out << "loader log:\n";
-  std::ifstream in(logPath);
-  std::string line;
-  std::getline(in, line);  // the log's own header line
-  while (std::getline(in, line)) out << "  " << line << "\n";
+  for (const std::string& line : lines) out << "  " << line << "\n";
 }
 
 }  // namespace
@@ -205,50 +186,24 @@ int runMeshinfo(const std::vector<std::string>& arguments, std::ostream& out, st
   }
   const std::string& path = arguments[0];
 
-  const std::string logPath = makeLogFile();
-  if (logPath.empty()) {
-    err << "meshinfo: cannot create a temporary file for the loader's log\n";
-    return 1;
-  }
-  log_init_file(logPath.c_str());
-  log_enable(true);
-
   // The viewer's folders: textures beside the start folder, effects as named.
   FolderValues restoreFolders;
   CDirs folders;
   folders.Call_1_START();
   g_effectFolder = TextString();
 
-  RecordingBackend backend;
-  ScopedGraphicsBackend useBackend(backend);
-  CDevice device;
-  uint32_t loaded = 0;
-  if (device.Create(800, 600, true, recordingWindow()) == 0) {
-    err << "meshinfo: the recording graphics device could not be created\n";
-  } else {
-    // Every object the load creates is released before the device.
-    RenderModel model;
-    RenderModel shadowModel;
-    LoadTargets targets;
-    targets.keepInRam = 1;
-    targets.model = &model;
-    targets.shadowModel = &shadowModel;
-    ModelLoader loader;
-    loaded = loader.load(path.c_str(), targets);
-    log_enable(false);
-
-    out << "model: " << path << "\n";
-    out << "result: " << (loaded ? "loaded" : "load failed (the log below says why)") << "\n";
-    printChunks(out, loader.chunkTable());
-    printMesh(out, loader.mesh);
-    printSkeleton(out, model);
-    printScript(out, model, shadowModel);
-    printLog(out, logPath);
+  RecordedModelLoad recorded;
+  if (!recorded.setupProblem().empty()) {
+    err << "meshinfo: " << recorded.setupProblem() << "\n";
+    return 1;
   }
-  log_enable(false);
-  ReleaseDeviceGlobals();
-
-  std::error_code ignored;
-  std::filesystem::remove(logPath, ignored);
+  const uint32_t loaded = recorded.load(path);
+  out << "model: " << path << "\n";
+  out << "result: " << (loaded ? "loaded" : "load failed (the log below says why)") << "\n";
+  printChunks(out, recorded.loader().chunkTable());
+  printMesh(out, recorded.loader().mesh);
+  printSkeleton(out, recorded.model());
+  printScript(out, recorded.model(), recorded.shadowModel());
+  printLog(out, recorded.logLines());
   return loaded ? 0 : 1;
 }

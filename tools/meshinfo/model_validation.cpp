@@ -1,7 +1,5 @@
 #include "tools/meshinfo/model_validation.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -10,29 +8,10 @@
 #include "base/log.h"
 #include "model/model_consistency.h"
 #include "model/model_loader.h"
-#include "platform/backend.h"
-#include "platform/record/recording_backend.h"
-#include "render/device.h"
 #include "render/render_model.h"
+#include "tools/recorded_load/recorded_load.h"
 
 namespace {
-
-std::string makeLogFile() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "meshinfo-check-XXXXXX").string();
-  const int descriptor = mkstemp(pattern.data());
-  if (descriptor < 0) return {};
-  close(descriptor);
-  return pattern;
-}
-
-std::vector<std::string> logLines(const std::string& path) {
-  std::vector<std::string> lines;
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);  // the log's own header
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -84,32 +63,19 @@ void checkViewerRules(const MeshGeometry& mesh, const RenderModel& model,
 
 std::vector<std::string> validateModel(const std::string& path) {
   std::vector<std::string> problems;
-  const std::string logPath = makeLogFile();
-  if (logPath.empty()) return {"<error> no temporary file for the loader's log"};
-  log_init_file(logPath.c_str());
-  log_enable(true);
   const TextString textureFolder = g_textureFolder;
   const TextString effectFolder = g_effectFolder;
   // Effect names as they stand, as in the viewer; resources are not rules of the format.
   g_effectFolder = TextString();
   {
-    RecordingBackend backend;
-    ScopedGraphicsBackend useBackend(backend);
-    CDevice device;
-    // The recording device needs a window handle, never a real window.
-    if (device.Create(800, 600, true, reinterpret_cast<HWND>(uintptr_t{0x4D49})) == 0) {
-      problems.push_back("<error> the recording graphics device could not be created");
+    RecordedModelLoad recorded;
+    if (!recorded.setupProblem().empty()) {
+      problems.push_back("<error> " + recorded.setupProblem());
     } else {
-      RenderModel model;
-      RenderModel shadowModel;
-      LoadTargets targets;
-      targets.keepInRam = 1;
-      targets.model = &model;
-      targets.shadowModel = &shadowModel;
-      ModelLoader loader;
-      loader.load(path.c_str(), targets);
-      log_enable(false);
-      const std::vector<std::string> lines = logLines(logPath);
+      recorded.load(path);
+      ModelLoader& loader = recorded.loader();
+      RenderModel& model = recorded.model();
+      const std::vector<std::string> lines = recorded.logLines();
       // The script is read only once every chunk was: only then is the data whole.
       const bool chunksRead = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
         return startsWith(line, "loading script from: ");
@@ -131,13 +97,9 @@ std::vector<std::string> validateModel(const std::string& path) {
       problems.insert(problems.end(), consistency.begin(), consistency.end());
       if (chunksRead) checkViewerRules(loader.mesh, model, problems);
     }
-    ReleaseDeviceGlobals();
   }
-  log_enable(false);
   g_textureFolder = textureFolder;
   g_effectFolder = effectFolder;
-  std::error_code ignored;
-  std::filesystem::remove(logPath, ignored);
   return problems;
 }
 
