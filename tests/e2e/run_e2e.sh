@@ -25,6 +25,10 @@ if [ -z "${MESHVIEW_E2E_UNDER_XVFB:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
+# The viewer must open a real X window on the virtual server, whatever driver
+# the surrounding test run chose for its headless GL tests.
+export SDL_VIDEODRIVER=x11
+
 meshview=$(realpath "$1")
 make_demo=$(realpath "$2")
 out=$(realpath -m "$3")
@@ -71,6 +75,8 @@ launch() {
   done
   if [ -z "$window" ]; then
     echo "viewer did not open its window (see $session)"
+    kill "$viewer" 2>/dev/null
+    wait "$viewer" 2>/dev/null
     return 1
   fi
   xdotool windowfocus --sync "$window" mousemove --window "$window" 790 590

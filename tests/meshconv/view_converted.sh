@@ -24,6 +24,8 @@ trap 'rm -rf "$work"' EXIT
 
 shot="$work/view.png"
 export MESHVIEW_SCREENSHOT="$shot" MESHVIEW_SCREENSHOT_AFTER_MS=3000
+# A real X window on the virtual server, whatever driver the test run chose.
+export SDL_VIDEODRIVER=x11
 status=0
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   cd "$1/bin"
