@@ -1,4 +1,6 @@
 #pragma once
+#include <vector>
+
 #include "platform/d3d9_types.h"
 
 // Small pure translations of Direct3D values that every backend needs.
@@ -12,3 +14,13 @@ UINT VertexSizeOfFVF(DWORD fvf);
 
 // Levels of a full mip chain down to 1 x 1.
 UINT FullMipChainLength(UINT width, UINT height);
+
+// One render state and its value.
+struct DefaultRenderState {
+  D3DRENDERSTATETYPE state;
+  DWORD value;
+};
+
+// The render states a new (or reset) Direct3D 9 device starts with, for every
+// backend; Z testing is on only with an automatic depth-stencil buffer.
+std::vector<DefaultRenderState> DefaultRenderStates(bool autoDepthStencil);

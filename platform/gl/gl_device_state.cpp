@@ -2,12 +2,11 @@
 
 #include <bit>
 
+#include "platform/d3d9_util.h"
 #include "platform/gl/gl_enums.h"
 #include "platform/gl/gl_names.h"
 
 namespace {
-
-DWORD FloatBits(float value) { return std::bit_cast<DWORD>(value); }
 
 template <class T>
 void Hold(T*& held, T* next) {
@@ -33,53 +32,12 @@ void ColorOf(D3DCOLOR color, float rgba[4]) {
 
 }  // namespace
 
-// Direct3D 9's defaults (the recording backend keeps the same table).
+// Direct3D 9's defaults.
 void GlDevice::SetDefaultStates() {
   renderStates_.fill(0);
-  const struct {
-    D3DRENDERSTATETYPE state;
-    DWORD value;
-  } defaults[] = {
-      {D3DRS_ZENABLE, parameters_.EnableAutoDepthStencil ? DWORD(D3DZB_TRUE) : DWORD(D3DZB_FALSE)},
-      {D3DRS_FILLMODE, D3DFILL_SOLID},
-      {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
-      {D3DRS_ZWRITEENABLE, 1},
-      {D3DRS_LASTPIXEL, 1},
-      {D3DRS_SRCBLEND, D3DBLEND_ONE},
-      {D3DRS_DESTBLEND, D3DBLEND_ZERO},
-      {D3DRS_CULLMODE, D3DCULL_CCW},
-      {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-      {D3DRS_ALPHAFUNC, D3DCMP_ALWAYS},
-      {D3DRS_CLIPPING, 1},
-      {D3DRS_LIGHTING, 1},
-      {D3DRS_COLORVERTEX, 1},
-      {D3DRS_LOCALVIEWER, 1},
-      {D3DRS_POINTSIZE, FloatBits(1.0f)},
-      {D3DRS_POINTSIZE_MIN, FloatBits(1.0f)},
-      {D3DRS_POINTSIZE_MAX, FloatBits(64.0f)},
-      {D3DRS_POINTSCALE_A, FloatBits(1.0f)},
-      {D3DRS_POINTSCALE_B, FloatBits(0.0f)},
-      {D3DRS_POINTSCALE_C, FloatBits(0.0f)},
-      {D3DRS_MULTISAMPLEANTIALIAS, 1},
-      {D3DRS_MULTISAMPLEMASK, 0xFFFFFFFF},
-      {D3DRS_STENCILFUNC, D3DCMP_ALWAYS},
-      {D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP},
-      {D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP},
-      {D3DRS_STENCILPASS, D3DSTENCILOP_KEEP},
-      {D3DRS_STENCILMASK, 0xFFFFFFFF},
-      {D3DRS_STENCILWRITEMASK, 0xFFFFFFFF},
-      {D3DRS_CCW_STENCILFUNC, D3DCMP_ALWAYS},
-      {D3DRS_CCW_STENCILFAIL, D3DSTENCILOP_KEEP},
-      {D3DRS_CCW_STENCILZFAIL, D3DSTENCILOP_KEEP},
-      {D3DRS_CCW_STENCILPASS, D3DSTENCILOP_KEEP},
-      {D3DRS_COLORWRITEENABLE, 0xF},
-      {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-      {D3DRS_BLENDFACTOR, 0xFFFFFFFF},
-      {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
-      {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO},
-      {D3DRS_BLENDOPALPHA, D3DBLENDOP_ADD},
-  };
-  for (const auto& entry : defaults) renderStates_[entry.state] = entry.value;
+  for (const DefaultRenderState& entry : DefaultRenderStates(parameters_.EnableAutoDepthStencil)) {
+    renderStates_[entry.state] = entry.value;
+  }
   for (DWORD stage = 0; stage < kMaxTextureStages; ++stage) {
     auto& states = stageStates_[stage];
     states.fill(0);

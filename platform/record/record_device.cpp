@@ -19,7 +19,6 @@ Concrete* AsRecorded(Interface* object) {
   return object != nullptr ? dynamic_cast<Concrete*>(object) : nullptr;
 }
 
-DWORD FloatBits(float value) { return std::bit_cast<DWORD>(value); }
 
 const DWORD* Lookup(const std::map<DWORD, DWORD>& states, DWORD key) {
   auto found = states.find(key);
@@ -65,38 +64,10 @@ RecordDevice::~RecordDevice() {
 }
 
 void RecordDevice::SetDefaultStates() {
-  renderStates_ = {
-      {D3DRS_ZENABLE, parameters_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE},
-      {D3DRS_FILLMODE, D3DFILL_SOLID},
-      {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
-      {D3DRS_ZWRITEENABLE, 1},
-      {D3DRS_LASTPIXEL, 1},
-      {D3DRS_SRCBLEND, D3DBLEND_ONE},
-      {D3DRS_DESTBLEND, D3DBLEND_ZERO},
-      {D3DRS_CULLMODE, D3DCULL_CCW},
-      {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-      {D3DRS_ALPHAFUNC, D3DCMP_ALWAYS},
-      {D3DRS_CLIPPING, 1},
-      {D3DRS_LIGHTING, 1},
-      {D3DRS_COLORVERTEX, 1},
-      {D3DRS_LOCALVIEWER, 1},
-      {D3DRS_POINTSIZE, FloatBits(1.0f)},
-      {D3DRS_POINTSIZE_MIN, FloatBits(1.0f)},
-      {D3DRS_POINTSIZE_MAX, FloatBits(64.0f)},
-      {D3DRS_POINTSCALE_A, FloatBits(1.0f)},
-      {D3DRS_POINTSCALE_B, FloatBits(0.0f)},
-      {D3DRS_POINTSCALE_C, FloatBits(0.0f)},
-      {D3DRS_MULTISAMPLEANTIALIAS, 1},
-      {D3DRS_MULTISAMPLEMASK, 0xFFFFFFFF},
-      {D3DRS_STENCILFUNC, D3DCMP_ALWAYS},
-      {D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP},
-      {D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP},
-      {D3DRS_STENCILPASS, D3DSTENCILOP_KEEP},
-      {D3DRS_STENCILMASK, 0xFFFFFFFF},
-      {D3DRS_STENCILWRITEMASK, 0xFFFFFFFF},
-      {D3DRS_COLORWRITEENABLE, 0xF},
-      {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-  };
+  renderStates_.clear();
+  for (const DefaultRenderState& entry : DefaultRenderStates(parameters_.EnableAutoDepthStencil)) {
+    renderStates_[entry.state] = entry.value;
+  }
   for (DWORD stage = 0; stage < kMaxTextureStages; ++stage) {
     stageStates_[stage] = {
         {D3DTSS_COLOROP, stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE},
