@@ -1,9 +1,9 @@
 #include "app/run.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "app/screenshot.h"
-#include "app/viewer_scene.h"
 #include "base/bin_file.h"
 #include "model/model_loader.h"
 #include "render/render_model.h"
@@ -14,10 +14,13 @@ constexpr char kInputFile[] = "input.txt";
 constexpr size_t kModelPathBufferSize = 1024;
 }  // namespace
 
-CRun::CRun() : lastFpsTime(timeGetTime()) {}
+CRun::CRun(ModelLoad load, SceneSettings sceneSettings)
+    : loadModel(std::move(load)), settings(std::move(sceneSettings)) {}
+
+SceneServices CRun::Services() { return SceneServices{device, camera, loadModel, {}, {}}; }
 
 int CRun::MainLoop() {
-  ViewerScene scene(*this);
+  ViewerScene scene(Services(), settings);
   scene.SetUp();
   // A testing aid, outside the frame itself: saves the back buffer once when
   // the environment asks for it.
@@ -49,15 +52,4 @@ uint32_t CRun::Run(RenderModel& model, RenderModel& shadowVolume) {
   const uint32_t result = loader.load(path, targets);
   log_int("Mloader OutPut> ", static_cast<int32_t>(result));
   return result;
-}
-
-void CRun::CountFrame(uint32_t now) {
-  frameCount += 1;
-  frameTime = now;
-  // Unsigned difference: stays right across the clock's wrap.
-  if (frameTime - lastFpsTime >= kFpsInterval) {
-    lastFpsTime = frameTime;
-    fps = frameCount;
-    frameCount = 0;
-  }
 }

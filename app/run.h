@@ -4,18 +4,19 @@
 #include "app/camera.h"
 #include "app/device.h"
 #include "app/timer.h"
+#include "app/viewer_scene.h"
 
 class RenderModel;
 
-// The viewer: owns the camera, the timer and the frame-rate count, loads the
-// model that input.txt names and runs the frame loop until the user quits.
-// Constructed only once the device exists.
+// The viewer: owns the camera and the timer, builds the scene on the model
+// it is given (by default the one input.txt names) and runs the frame loop
+// until the user quits. Constructed only once the device exists.
 class CRun : public CBase {
  public:
-  // How long one frame-rate interval lasts at least, in milliseconds.
-  static constexpr uint32_t kFpsInterval = 1000;
-
-  CRun();
+  CRun() = default;
+  // The scene on another model and with other settings than the start
+  // folder's.
+  CRun(ModelLoad loadModel, SceneSettings settings);
 
   // Builds the scene and runs frames until the quit message or Escape;
   // returns 0 then.
@@ -24,18 +25,15 @@ class CRun : public CBase {
   // Loads the model whose path is the first word of input.txt into model
   // (and its shadow volume into shadowVolume): the loader's result, or 0
   // when input.txt is missing or holds no word.
-  uint32_t Run(RenderModel& model, RenderModel& shadowVolume);
+  static uint32_t Run(RenderModel& model, RenderModel& shadowVolume);
 
-  // Counts one frame at time now (ms): once at least a second has passed
-  // since the interval began, the frames counted become the shown rate.
-  void CountFrame(uint32_t now);
+  // The parts the scene is built with.
+  SceneServices Services();
 
   // Declared in this order so that destruction ends the timer first.
   CDevice device;
   CCamera camera;
   CTimer timer;
-  uint32_t fps = 0;
-  uint32_t lastFpsTime;
-  uint32_t frameTime = 0;
-  uint32_t frameCount = 0;
+  ModelLoad loadModel = &CRun::Run;
+  SceneSettings settings;
 };

@@ -1,6 +1,7 @@
 #include "app/viewer_scene.h"
 
-#include "app/run.h"
+#include <utility>
+
 #include "base/dirs.h"
 #include "base/log.h"
 #include "model/model_loader.h"
@@ -11,6 +12,7 @@ constexpr char kWallFile[] = "wall.x_out";
 constexpr Vector3 kUp{0.0f, 1.0f, 0.0f};
 constexpr uint8_t kClearTargetAndDepth = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER;
 constexpr float kClearDepth = 1.0f;
+constexpr char kDrawFailure[] = "animation not.... is! (RT)";
 
 LightRecord MakeLight(uint32_t type, const Vector3& position, const Vector3& direction,
                       RenderTarget* target) {
@@ -22,32 +24,7 @@ LightRecord MakeLight(uint32_t type, const Vector3& position, const Vector3& dir
   return light;
 }
 
-}  // namespace
-
-ViewerScene::ViewerScene(CRun& run) : run_(run) {}
-
-void ViewerScene::SetUp() {
-  font.Load("", ".bmp");
-  run_.camera.SetProjection(kFieldOfViewDegrees, kCameraNear, kCameraFar);
-  controls.PlaceCamera(run_.camera);
-
-  // Effect names in the model scripts are used as they stand, relative to
-  // the start folder.
-  g_effectFolder = TextString();
-  if (run_.Run(model, shadowVolume) == 0) log_text("model not loaded");
-  LoadWall();
-
-  wallWorld.translation(kWallOffset.x, kWallOffset.y, kWallOffset.z);
-  controls.modelRotation.setIdentity();
-  instance.starttime = CTimer::Now();
-  instance.now = instance.starttime;
-
-  SetUpShadowMap();
-  if (!screenTarget.SaveFromDevice()) log_text("<error> no STarget");
-  SetUpLights();
-}
-
-void ViewerScene::LoadWall() {
+uint32_t LoadWallFromWorkingFolder(RenderModel& wall, RenderModel& shadowVolume) {
   ModelLoader loader;
   LoadTargets targets;
   targets.keepInRam = 1;
@@ -55,7 +32,62 @@ void ViewerScene::LoadWall() {
   targets.shadowModel = &shadowVolume;
   const uint32_t result = loader.load(kWallFile, targets);
   log_int("wall.x_out:Mloader output", static_cast<int32_t>(result));
+  return result;
 }
+
+}  // namespace
+
+ViewerScene::ViewerScene(SceneServices services, SceneSettings settings)
+    : frameRate(timeGetTime()), services_(std::move(services)), settings_(std::move(settings)) {
+  if (!services_.loadWall) services_.loadWall = &LoadWallFromWorkingFolder;
+  if (!services_.loadFont) services_.loadFont = [](Font& font) { font.Load("", ".bmp"); };
+  if (!settings_.clock) settings_.clock = &CTimer::Now;
+  controls.animationIndex = settings_.startAnimation;
+  controls.pcf = settings_.pcf;
+  controls.drawShadowMap = settings_.drawShadowMap;
+}
+
+void ViewerScene::SetUp() {
+  services_.loadFont(font);
+  services_.camera.SetProjection(kFieldOfViewDegrees, kCameraNear, kCameraFar);
+  controls.PlaceCamera(services_.camera);
+
+  // Effect names in the model scripts are used as they stand, relative to
+  // the start folder, unless the model's load says otherwise.
+  g_effectFolder = TextString();
+  if (!services_.loadModel || services_.loadModel(*model_, shadowVolume) == 0) {
+    log_text("model not loaded");
+  }
+  LoadWall();
+
+  wallWorld.translation(kWallOffset.x, kWallOffset.y, kWallOffset.z);
+  controls.modelRotation.setIdentity();
+  StartAnimation();
+
+  SetUpShadowMap();
+  if (!screenTarget.SaveFromDevice()) log_text("<error> no STarget");
+  SetUpLights();
+}
+
+void ViewerScene::StartAnimation() {
+  instance.now = settings_.clock();
+  instance.starttime = instance.now - settings_.animationOffset;
+}
+
+uint32_t ViewerScene::ReplaceModel(const ModelLoad& load) {
+  auto fresh = std::make_unique<RenderModel>();
+  RenderModel freshShadowVolume;
+  const uint32_t result = load(*fresh, freshShadowVolume);
+  if (result == 0) return 0;
+  model_ = std::move(fresh);
+  const int32_t clips = model_->GetAnimations() != nullptr ? model_->GetAnimations()->count : 0;
+  if (controls.animationIndex >= clips) controls.animationIndex = 0;
+  drawFailureLogged_ = false;
+  StartAnimation();
+  return result;
+}
+
+void ViewerScene::LoadWall() { services_.loadWall(wall, shadowVolume); }
 
 void ViewerScene::SetUpShadowMap() {
   if (!shadowTexture.CreateRenderTarget(kShadowMapSize, kShadowMapSize, D3DFMT_R32F)) {
@@ -80,7 +112,7 @@ void ViewerScene::SetUpLights() {
 }
 
 bool ViewerScene::Frame() {
-  CDevice& device = run_.device;
+  CDevice& device = services_.device;
   controls.SpinStep();
 
   screenTarget.SaveFromDevice();
@@ -94,18 +126,32 @@ bool ViewerScene::Frame() {
   device.ClearAndBegin(kScreenClearColor, kClearTargetAndDepth, kClearDepth);
   DrawMarkers();
   DrawMainPass();
+  for (auto& overlay : overlays) overlay(*this);
 
   if (controls.MessageStep()) return false;
   controls.ToggleStep();
-  controls.AnimationStep(model);
+  controls.AnimationStep(*model_);
 
-  DrawHelpAndFrameRate();
-  if (controls.drawShadowMap != 0) {
-    device.DrawScreenQuad(0, 0, g_screenWidth / 2, kShadowMapQuadHeight, shadowTarget.GetTexture());
+  if (settings_.textOverShadowMap) {
+    DrawShadowMapQuad();
+    DrawText();
+  } else {
+    DrawText();
+    DrawShadowMapQuad();
   }
   device.EndAndPresent();
-  controls.ZoomAndOrbitStep(run_.camera);
+  controls.ZoomAndOrbitStep(services_.camera);
   return true;
+}
+
+bool ViewerScene::DrawModels() const {
+  return settings_.drawSkinnedAlways || controls.drawShadowMap != 0;
+}
+
+void ViewerScene::LogDrawFailure() {
+  if (settings_.logDrawFailureOnce && drawFailureLogged_) return;
+  drawFailureLogged_ = true;
+  log_text(kDrawFailure);
 }
 
 void ViewerScene::DrawShadowPass() {
@@ -113,15 +159,15 @@ void ViewerScene::DrawShadowPass() {
   shadowTarget.GetView(instance.View);
   shadowTarget.GetProj(instance.Proj);
   instance.animindex = controls.animationIndex;
-  instance.now = CTimer::Now();
-  const bool draw = controls.drawShadowMap != 0;
-  if (!model.Draw(instance, draw, shadowLights)) log_text("animation not.... is! (RT)");
+  instance.now = settings_.clock();
+  const bool draw = DrawModels();
+  if (!model_->Draw(instance, draw, shadowLights)) LogDrawFailure();
   instance.World = wallWorld;
-  if (!wall.Draw(instance, draw, shadowLights)) log_text("animation not.... is! (RT)");
+  if (!wall.Draw(instance, draw, shadowLights)) LogDrawFailure();
 }
 
 void ViewerScene::DrawMarkers() {
-  CDevice& device = run_.device;
+  CDevice& device = services_.device;
   const Vector3 origin{0.0f, 0.0f, 0.0f};
   device.DrawPoints(&origin, 1, kOriginMarkerColor);
   device.DrawPoints(&lightPosition, 1, kLightMarkerColor);
@@ -131,14 +177,25 @@ void ViewerScene::DrawMarkers() {
 
 void ViewerScene::DrawMainPass() {
   instance.World = controls.modelRotation;
-  run_.camera.GetView(&instance.View);
-  run_.camera.GetProjection(&instance.Proj);
+  services_.camera.GetView(&instance.View);
+  services_.camera.GetProjection(&instance.Proj);
   instance.shadowmode = controls.pcf;
   instance.animindex = controls.animationIndex;
-  const bool draw = controls.drawShadowMap != 0;
-  model.Draw(instance, draw, sceneLights);
+  const bool draw = DrawModels();
+  model_->Draw(instance, draw, sceneLights);
   instance.World = wallWorld;
   wall.Draw(instance, draw, sceneLights);
+}
+
+void ViewerScene::DrawText() {
+  DrawHelpAndFrameRate();
+  int32_t y = kHelpLineCount * kTextLineHeight;
+  for (auto& line : hudLines) {
+    const std::string text = line();
+    if (text.empty()) continue;
+    font.DrawText(text.c_str(), 0, y);
+    y += kTextLineHeight;
+  }
 }
 
 void ViewerScene::DrawHelpAndFrameRate() {
@@ -148,6 +205,12 @@ void ViewerScene::DrawHelpAndFrameRate() {
   font.DrawTextInt("P : PCF ON/OFF: ", controls.pcf, 0, 3 * kTextLineHeight);
   font.DrawTextInt("O : DRAW SHADOWMAP: ", controls.drawShadowMap, 0, 4 * kTextLineHeight);
 
-  run_.CountFrame(timeGetTime());
-  font.DrawTextUInt("FPS:", run_.fps, 0, g_screenHeight - kTextLineHeight);
+  frameRate.Count(timeGetTime());
+  font.DrawTextUInt("FPS:", frameRate.fps, 0, g_screenHeight - kTextLineHeight);
+}
+
+void ViewerScene::DrawShadowMapQuad() {
+  if (controls.drawShadowMap == 0) return;
+  services_.device.DrawScreenQuad(0, 0, g_screenWidth / 2, kShadowMapQuadHeight,
+                                  shadowTarget.GetTexture());
 }

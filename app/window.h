@@ -9,7 +9,7 @@ extern unsigned char g_keyDown[512];   // 1 while the key with that virtual-key 
 extern unsigned char g_keyLatch[512];  // edge latch of the toggles; cleared by CWindow only
 extern uint32_t g_mouseX;              // pointer position in client pixels
 extern uint32_t g_mouseY;
-extern unsigned char g_leftDown;       // 1 between a left press and its release
+extern unsigned char g_leftDown;  // 1 between a left press and its release
 
 // The single application window, of the window class "MyD3D".
 class CWindow {

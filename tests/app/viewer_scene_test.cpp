@@ -67,7 +67,7 @@ TEST_F(Scene, SetUpLogsAMissingInputFileAndStillLoadsTheWallAndTheShadowMap) {
   folder.writeWall();
   CRun run;
   {
-    ViewerScene scene(run);
+    ViewerScene scene(run.Services());
     scene.SetUp();
     const std::vector<std::string> lines = folder.logLines();
     const size_t noFile = find(lines, "<error> CRun::Run() no file: input.txt?");
@@ -95,7 +95,7 @@ TEST_F(Scene, RenderTargetFailuresAreLoggedOnceAndTheFramesGoOn) {
   rec().Fail("CreateTexture", D3DERR_OUTOFVIDEOMEMORY);
   rec().Fail("GetRenderTarget").Times(1);
   CRun run;
-  ViewerScene scene(run);
+  ViewerScene scene(run.Services());
   scene.SetUp();
   for (const char* line :
        {"<error> no rendertarget tex", "<error> no RTarget", "<error> no STarget"}) {
@@ -111,7 +111,7 @@ TEST_F(Scene, EachFrameDrawsTheShadowPassThenTheScreenAndLogsTheMissingModel) {
   folder.writeWall();
   folder.writeFont();
   CRun run;
-  ViewerScene scene(run);
+  ViewerScene scene(run.Services());
   scene.SetUp();
   for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(scene.Frame());
   EXPECT_EQ(folder.countLines("animation not.... is! (RT)"), 3u) << "one per frame, the model's";
@@ -160,7 +160,7 @@ TEST_F(Scene, EachFrameDrawsTheShadowPassThenTheScreenAndLogsTheMissingModel) {
 TEST_F(Scene, OShowsTheShadowMapInThatSameFrameAndEscapeEndsOneUnpresented) {
   folder.writeWall();
   CRun run;
-  ViewerScene scene(run);
+  ViewerScene scene(run.Services());
   scene.SetUp();
   g_keyDown[ViewerControls::kShadowMapKey] = 1;
   size_t mark = log().Size();
@@ -217,21 +217,20 @@ TEST_F(Scene, RunLoadsTheFirstWordOfInputTxtOnly) {
 }
 
 TEST(FrameRate, CountsTheFramesOfTheLastIntervalOfAtLeastASecond) {
-  CRun run;
-  run.lastFpsTime = 0xFFFFFF00u;  // the clock wraps within the first interval
-  uint32_t now = 0xFFFFFF00u;
+  uint32_t now = 0xFFFFFF00u;  // the clock wraps within the first interval
+  FrameRate rate(now);
   for (int frame = 0; frame < 99; ++frame) {
     now += 10;
-    run.CountFrame(now);
+    rate.Count(now);
   }
-  EXPECT_EQ(run.fps, 0u) << "nothing to show before a second has passed";
-  EXPECT_EQ(run.frameCount, 99u);
-  run.CountFrame(now + 10);  // 1000 ms after the start
-  EXPECT_EQ(run.fps, 100u);
-  EXPECT_EQ(run.frameCount, 0u);
-  EXPECT_EQ(run.lastFpsTime, now + 10);
+  EXPECT_EQ(rate.fps, 0u) << "nothing to show before a second has passed";
+  EXPECT_EQ(rate.frameCount, 99u);
+  rate.Count(now + 10);  // 1000 ms after the start
+  EXPECT_EQ(rate.fps, 100u);
+  EXPECT_EQ(rate.frameCount, 0u);
+  EXPECT_EQ(rate.lastTime, now + 10);
 
   // A slow interval: the count is not scaled by the interval's length.
-  run.CountFrame(now + 3010);
-  EXPECT_EQ(run.fps, 1u);
+  rate.Count(now + 3010);
+  EXPECT_EQ(rate.fps, 1u);
 }
