@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/meshconv/converter.h"
+#include "import/converter.h"
 
 // Reads meshconv's arguments (without the program name); false with a
 // complaint in *problem when they make no sense.

@@ -12,8 +12,8 @@ inline constexpr char kShadowVolume[] = "shadow_volume.fx";
 }  // namespace shipped_effects
 
 // The folder holding the shipped effect files: the one given, else "effect"
-// beside the executable, else the source tree's demo/effect (the build's
-// default). "" when none of them holds the skinned effect.
+// beside the executable, else the program's data folder (base/program_data.h).
+// "" when none of them holds the skinned effect.
 std::string findEffectFolder(const std::string& given, const std::string& executablePath);
 
 // Copies every .fx and .fxh file of from into to; false with a reason when

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "import/converter.h"
 #include "tests/support/temp_dir.h"
-#include "tools/meshconv/converter.h"
 
 inline std::string testModel(const std::string& relative) {
   return std::string(MESHCONV_TEST_MODELS) + "/" + relative;

@@ -1,10 +1,10 @@
-#include "tools/meshconv/clip_plan.h"
+#include "import/clip_plan.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 
-#include "tools/meshconv/scene_pose.h"
+#include "import/scene_pose.h"
 
 namespace {
 

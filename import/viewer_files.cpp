@@ -1,4 +1,4 @@
-#include "tools/meshconv/viewer_files.h"
+#include "import/viewer_files.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "tools/meshconv/scene_pose.h"
+#include "import/scene_pose.h"
 
 #include <algorithm>
 #include <cmath>

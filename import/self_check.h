@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/meshconv/clip_plan.h"
-#include "tools/meshconv/model_assembly.h"
-#include "tools/meshconv/source_model.h"
+#include "import/clip_plan.h"
+#include "import/model_assembly.h"
+#include "import/source_model.h"
 
 // What loading the written model back showed.
 struct SelfCheckResult {

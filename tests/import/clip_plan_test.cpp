@@ -1,6 +1,6 @@
 // Clip names and sampling plans against the limits of the script and the
 // animation chunk.
-#include "tools/meshconv/clip_plan.h"
+#include "import/clip_plan.h"
 
 #include <assimp/scene.h>
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include <set>
 #include <utility>
 
-#include "tests/meshconv/conversion_support.h"
+#include "tests/import/conversion_support.h"
 #include "tools/meshinfo/model_validation.h"
 
 namespace fs = std::filesystem;

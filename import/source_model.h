@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/meshconv/scene_pose.h"
-#include "tools/meshconv/transform_math.h"
+#include "import/scene_pose.h"
+#include "import/transform_math.h"
 
 // One placement of a triangle mesh in the node tree.
 struct MeshInstance {

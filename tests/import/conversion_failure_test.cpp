@@ -2,7 +2,7 @@
 #include <fstream>
 #include <regex>
 
-#include "tests/meshconv/conversion_support.h"
+#include "tests/import/conversion_support.h"
 #include "tools/meshconv/meshconv_command.h"
 
 namespace fs = std::filesystem;

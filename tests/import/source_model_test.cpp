@@ -1,6 +1,6 @@
 // Which nodes become joints and how vertices follow them, on small scenes
 // built in memory.
-#include "tools/meshconv/source_model.h"
+#include "import/source_model.h"
 
 #include <assimp/scene.h>
 #include <gtest/gtest.h>

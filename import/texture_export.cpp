@@ -1,4 +1,4 @@
-#include "tools/meshconv/texture_export.h"
+#include "import/texture_export.h"
 
 #include <assimp/material.h>
 #include <assimp/texture.h>
@@ -16,7 +16,6 @@
 #include <stb/stb_image_write.h>
 
 #include "base/path_lookup.h"
-#include "tools/demo_generator/demo_textures.h"
 
 namespace fs = std::filesystem;
 
@@ -136,16 +135,16 @@ bool textureOf(const aiMaterial& material, std::initializer_list<aiTextureType> 
   return false;
 }
 
-// Writes one texture as textureDir/<stem>.<ext>; the file name, or "" after a warning.
+// Makes one texture into out->files as <stem>.<ext>; the file name, or "" after a warning.
 std::string exportOne(const aiScene& scene, const std::string& written, const std::string& modelDir,
-                      const std::string& textureDir, const std::string& stem, const char* role,
-                      ExportedTextures* out) {
+                      const std::string& stem, const char* role, ExportedTextures* out) {
   std::vector<unsigned char> bytes;
   std::string hint = written;
   if (const aiTexture* embedded = scene.GetEmbeddedTexture(written.c_str())) {
     bytes = embeddedBytes(*embedded, &hint);
   } else {
     const fs::path file = findExternal(written, modelDir);
+    if (!file.empty()) out->sourceFiles.push_back(file.string());
     if (file.empty() || !readFile(file, &bytes)) {
       out->warnings.push_back(std::string(role) + " texture \"" + written +
                               "\" not found; the model is converted without it");
@@ -153,7 +152,7 @@ std::string exportOne(const aiScene& scene, const std::string& written, const st
     }
   }
   std::string extension;
-  const std::vector<unsigned char> readable = loaderReadable(bytes, hint, &extension);
+  std::vector<unsigned char> readable = loaderReadable(bytes, hint, &extension);
   if (readable.empty()) {
     out->warnings.push_back(
         std::string(role) + " texture \"" + written +
@@ -161,43 +160,30 @@ std::string exportOne(const aiScene& scene, const std::string& written, const st
     return {};
   }
   const std::string name = stem + "." + extension;
-  const fs::path target = fs::path(textureDir) / name;
-  if (!writeFile(target, readable)) {
-    out->warnings.push_back("cannot write " + target.string());
-    return {};
-  }
-  out->written.push_back(target.string());
+  out->files.push_back({name, std::move(readable)});
   return name;
 }
 
 // A small image of the material's colour, for a material without a colour
 // texture: the effect multiplies the lighting by the colour texture, so none
 // at all would draw the model black.
-std::string writePlainColour(const aiMaterial* material, const std::string& textureDir,
-                             const std::string& stem, ExportedTextures* out) {
+std::string plainColour(const aiMaterial* material, const std::string& stem,
+                        ExportedTextures* out) {
   aiColor4D colour(0.8f, 0.8f, 0.8f, 1.0f);
   if (material != nullptr &&
       aiGetMaterialColor(material, AI_MATKEY_BASE_COLOR, &colour) != AI_SUCCESS) {
     aiGetMaterialColor(material, AI_MATKEY_COLOR_DIFFUSE, &colour);
   }
   constexpr int kSize = 4;
-  RgbImage image(kSize, kSize);
+  std::vector<unsigned char> rgb(kSize * kSize * 3);
   const float channels[3] = {colour.r, colour.g, colour.b};
-  for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x) {
-      for (int c = 0; c < 3; ++c) {
-        image.at(x, y)[c] =
-            static_cast<uint8_t>(std::clamp(channels[c], 0.0f, 1.0f) * 255.0f + 0.5f);
-      }
-    }
+  for (size_t i = 0; i < rgb.size(); ++i) {
+    rgb[i] = static_cast<unsigned char>(std::clamp(channels[i % 3], 0.0f, 1.0f) * 255.0f + 0.5f);
   }
+  std::vector<unsigned char> bmp;
+  stbi_write_bmp_to_func(appendBytes, &bmp, kSize, kSize, 3, rgb.data());
   const std::string name = stem + ".bmp";
-  const fs::path target = fs::path(textureDir) / name;
-  if (!writeBmp(target.string(), image)) {
-    out->warnings.push_back("cannot write " + target.string());
-    return {};
-  }
-  out->written.push_back(target.string());
+  out->files.push_back({name, std::move(bmp)});
   return name;
 }
 
@@ -215,7 +201,7 @@ std::string loaderImageFormat(const std::vector<unsigned char>& bytes,
 }
 
 ExportedTextures exportTextures(const SourceModel& source, const std::string& modelDir,
-                                const std::string& textureDir, const std::string& baseName) {
+                                const std::string& baseName) {
   ExportedTextures out;
   const aiScene& scene = *source.scene;
   const aiMaterial* chosen = nullptr;
@@ -231,16 +217,28 @@ ExportedTextures exportTextures(const SourceModel& source, const std::string& mo
     }
   }
   if (!colour.empty()) {
-    out.colour =
-        exportOne(scene, colour, modelDir, textureDir, baseName + "_colour", "colour", &out);
+    out.colour = exportOne(scene, colour, modelDir, baseName + "_colour", "colour", &out);
   }
-  if (out.colour.empty())
-    out.colour = writePlainColour(chosen, textureDir, baseName + "_colour", &out);
+  if (out.colour.empty()) out.colour = plainColour(chosen, baseName + "_colour", &out);
   std::string bump;
   if (chosen != nullptr &&
       textureOf(*chosen, {aiTextureType_NORMALS, aiTextureType_NORMAL_CAMERA, aiTextureType_HEIGHT},
                 &bump)) {
-    out.bump = exportOne(scene, bump, modelDir, textureDir, baseName + "_bump", "bump", &out);
+    out.bump = exportOne(scene, bump, modelDir, baseName + "_bump", "bump", &out);
   }
   return out;
+}
+
+void writeTextureFiles(const std::string& textureDir, ExportedTextures* textures) {
+  for (const TextureFile& file : textures->files) {
+    const fs::path target = fs::path(textureDir) / file.name;
+    if (writeFile(target, file.bytes)) {
+      textures->written.push_back(target.string());
+      continue;
+    }
+    textures->warnings.push_back("cannot write " + target.string());
+    // The script must not name a texture that is not there.
+    if (textures->colour == file.name) textures->colour.clear();
+    if (textures->bump == file.name) textures->bump.clear();
+  }
 }

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/meshconv/clip_plan.h"
-#include "tools/meshconv/source_model.h"
-#include "tools/meshconv/transform_math.h"
+#include "import/clip_plan.h"
+#include "import/source_model.h"
+#include "import/transform_math.h"
 #include "tools/model_writer/model_writer.h"
 
 // Which source vertex a written vertex was made from.

@@ -1,4 +1,4 @@
-#include "tools/meshconv/source_model.h"
+#include "import/source_model.h"
 
 #include <algorithm>
 #include <cmath>

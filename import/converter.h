@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/meshconv/clip_plan.h"
-#include "tools/meshconv/model_assembly.h"
-#include "tools/meshconv/self_check.h"
-#include "tools/meshconv/source_model.h"
+#include "import/clip_plan.h"
+#include "import/model_assembly.h"
+#include "import/self_check.h"
+#include "import/source_model.h"
 
 namespace Assimp {
 class Importer;
@@ -69,6 +69,8 @@ class ModelConversion {
   SelfCheckResult check() const;
 
   const std::string& error() const { return error_; }
+  // The shipped effects' folder that read() chose.
+  const std::string& effectFolder() const { return effectDir_; }
   const ConvertSummary& summary() const { return summary_; }
   const SourceModel& source() const { return *source_; }
   AssembledModel& assembled() { return assembled_; }

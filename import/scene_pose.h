@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "tools/meshconv/transform_math.h"
+#include "import/transform_math.h"
 
 // One node of the imported scene, flattened: parents come before children.
 struct SceneNode {

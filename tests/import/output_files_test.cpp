@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
+#include "import/converter.h"
+#include "import/effect_files.h"
+#include "import/texture_export.h"
 #include "tests/support/temp_dir.h"
-#include "tools/meshconv/converter.h"
-#include "tools/meshconv/effect_files.h"
-#include "tools/meshconv/texture_export.h"
 
 namespace fs = std::filesystem;
 

@@ -1,12 +1,12 @@
 // The converter's double-precision transforms: the mirror into the viewer's
 // handedness, the scale/rigid split behind the bone keys, channel poses.
-#include "tools/meshconv/transform_math.h"
+#include "import/transform_math.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "tools/meshconv/scene_pose.h"
+#include "import/scene_pose.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/meshconv/model_assembly.h"
+#include "import/model_assembly.h"
 
 #include <algorithm>
 #include <cmath>

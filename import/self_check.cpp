@@ -1,4 +1,4 @@
-#include "tools/meshconv/self_check.h"
+#include "import/self_check.h"
 
 #include <cmath>
 #include <cstring>

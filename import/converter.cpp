@@ -1,4 +1,4 @@
-#include "tools/meshconv/converter.h"
+#include "import/converter.h"
 
 #include <assimp/config.h>
 #include <assimp/postprocess.h>
@@ -11,9 +11,9 @@
 #include <fstream>
 #include <set>
 
-#include "tools/meshconv/effect_files.h"
-#include "tools/meshconv/texture_export.h"
-#include "tools/meshconv/viewer_files.h"
+#include "import/effect_files.h"
+#include "import/texture_export.h"
+#include "import/viewer_files.h"
 #include "tools/model_writer/model_writer.h"
 #include "tools/model_writer/script_writer.h"
 
@@ -222,9 +222,8 @@ bool ModelConversion::write() {
   const fs::path bin = fs::path(options_.outDir) / "bin";
   const std::string modelFile = stem_ + ".x_out";
   const std::string inputDir = fs::path(options_.input).parent_path().string();
-  const ExportedTextures textures =
-      exportTextures(*source_, inputDir.empty() ? "." : inputDir,
-                     (fs::path(options_.outDir) / "texture").string(), stem_);
+  ExportedTextures textures = exportTextures(*source_, inputDir.empty() ? "." : inputDir, stem_);
+  writeTextureFiles((fs::path(options_.outDir) / "texture").string(), &textures);
   for (const std::string& warning : textures.warnings) warn(warning);
   std::error_code code;
   if (options_.shadowVolume &&
@@ -281,6 +280,7 @@ int convertModel(const ConvertOptions& options, std::ostream& out, std::ostream&
 
   stage("reading " + options.input);
   if (!conversion.read()) return failed();
+  stage("shipped effects from " + conversion.effectFolder());
   stage("merging meshes and sampling animations");
   if (!conversion.assemble()) return failed();
   stage("writing " + options.outDir);

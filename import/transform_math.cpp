@@ -1,4 +1,4 @@
-#include "tools/meshconv/transform_math.h"
+#include "import/transform_math.h"
 
 #include <algorithm>
 #include <cmath>

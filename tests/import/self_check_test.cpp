@@ -3,7 +3,7 @@
 #include <functional>
 #include <utility>
 
-#include "tests/meshconv/conversion_support.h"
+#include "tests/import/conversion_support.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/meshconv/effect_files.h"
+#include "import/effect_files.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,11 +8,9 @@
 #include <set>
 #include <sstream>
 
-namespace fs = std::filesystem;
+#include "base/program_data.h"
 
-#ifndef MESHCONV_SOURCE_EFFECT_DIR
-#define MESHCONV_SOURCE_EFFECT_DIR ""
-#endif
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -76,7 +74,8 @@ std::string findEffectFolder(const std::string& given, const std::string& execut
   std::error_code code;
   const fs::path beside = fs::path(executablePath).parent_path() / "effect";
   if (!executablePath.empty() && hasSkinnedEffect(beside)) return beside.string();
-  if (hasSkinnedEffect(MESHCONV_SOURCE_EFFECT_DIR)) return MESHCONV_SOURCE_EFFECT_DIR;
+  const ProgramDataLookup data = programData();
+  if (data.found() && hasSkinnedEffect(data.effectFolder())) return data.effectFolder();
   return {};
 }
 
