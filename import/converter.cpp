@@ -12,7 +12,9 @@
 #include <set>
 
 #include "import/effect_files.h"
+#include "import/recording_io_system.h"
 #include "import/texture_export.h"
+#include "import/up_axis.h"
 #include "import/viewer_files.h"
 #include "tools/model_writer/model_writer.h"
 #include "tools/model_writer/script_writer.h"
@@ -120,9 +122,22 @@ bool ModelConversion::read() {
                                             : ") in " + options_.effectDir));
   }
 
+  UpAxis chosenUp;
+  if (!options_.up.empty() && !parseUpAxis(options_.up, &chosenUp)) {
+    return fail("unknown up axis \"" + options_.up + "\" (+Y, -Y, +Z, -Z, +X or -X)");
+  }
+
   importer_ = std::make_unique<Assimp::Importer>();
+  auto* files = new RecordingIOSystem;
+  importer_->SetIOHandler(files);  // the importer owns it
   importer_->SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, kSmoothingAngleDegrees);
+  // A chosen up axis applies to the file as written, so the importer must not
+  // turn it first.
+  if (!options_.up.empty()) {
+    importer_->SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_IGNORE_UP_DIRECTION, true);
+  }
   const aiScene* scene = importer_->ReadFile(options_.input, kImportSteps);
+  sourceFiles_ = files->opened();
   if (scene != nullptr && scene->mNumMeshes == 0)
     return fail(options_.input + ": the file holds no mesh");
   if (scene == nullptr || scene->mRootNode == nullptr ||
@@ -132,6 +147,7 @@ bool ModelConversion::read() {
         "cannot read " + options_.input + ": " +
         (reason.empty() ? std::string("the importer found no complete scene in it") : reason));
   }
+  upAxis_ = upAxisName(options_.up.empty() ? declaredUpAxis(*scene, options_.input) : chosenUp);
   source_ = std::make_unique<SourceModel>(*scene);
   std::string error;
   if (!buildSourceModel(*source_, &error)) return fail(options_.input + ": " + error);
@@ -203,6 +219,9 @@ bool ModelConversion::assemble() {
   AssemblyOptions assembly;
   assembly.fitSize = options_.fitSize;
   assembly.fitCentre = kViewerPlace;
+  UpAxis up;
+  parseUpAxis(upAxis_, &up);
+  assembly.orientation = outputOrientation(up);
   std::string error;
   if (!assembleGeometry(*source_, assembly, &assembled_, &error)) return fail(error);
   assembleAnimation(*source_, clips_, &assembled_);
@@ -215,15 +234,12 @@ bool ModelConversion::assemble() {
   return true;
 }
 
-bool ModelConversion::write() {
-  std::string error;
-  if (!makeFolders(options_.outDir, &error)) return fail(error);
+bool ModelConversion::makeFiles(ConvertedFiles* files) {
   stem_ = modelStem(options_.input, options_.name);
-  const fs::path bin = fs::path(options_.outDir) / "bin";
-  const std::string modelFile = stem_ + ".x_out";
+  files->modelName = stem_ + ".x_out";
+  files->scriptName = scriptPathFor(files->modelName);
   const std::string inputDir = fs::path(options_.input).parent_path().string();
   ExportedTextures textures = exportTextures(*source_, inputDir.empty() ? "." : inputDir, stem_);
-  writeTextureFiles((fs::path(options_.outDir) / "texture").string(), &textures);
   for (const std::string& warning : textures.warnings) warn(warning);
   std::error_code code;
   if (options_.shadowVolume &&
@@ -231,13 +247,39 @@ bool ModelConversion::write() {
     warn(std::string("no ") + shipped_effects::kShadowVolume + " in " + effectDir_ +
          "; the shadow volume has no effect");
   }
+  script_ = makeScript(assembled_, textures, clips_, source_->skinned, options_.shadowVolume);
+  files->script = scriptText(script_);
+  files->model = writeModelBytes(assembled_.model);
+  files->textures = std::move(textures.files);
+  files->sourceFiles = sourceFiles_;
+  for (const std::string& file : textures.sourceFiles) {
+    addOnce(files->sourceFiles, fs::absolute(file, code).lexically_normal().string());
+  }
+  summary_.textures = static_cast<int>(files->textures.size());
+  return true;
+}
 
-  summary_.modelPath = (bin / modelFile).string();
-  summary_.scriptPath = (bin / scriptPathFor(modelFile)).string();
+bool ModelConversion::write() {
+  std::string error;
+  if (!makeFolders(options_.outDir, &error)) return fail(error);
+  ConvertedFiles files;
+  if (!makeFiles(&files)) return false;
+  const fs::path bin = fs::path(options_.outDir) / "bin";
+  summary_.modelPath = (bin / files.modelName).string();
+  summary_.scriptPath = (bin / files.scriptName).string();
+
+  ExportedTextures textures;
+  textures.colour = script_.texture;
+  textures.bump = script_.bumpTexture;
+  textures.files = std::move(files.textures);
+  writeTextureFiles((fs::path(options_.outDir) / "texture").string(), &textures);
+  for (const std::string& warning : textures.warnings) warn(warning);
+  // A texture that could not be written is left out of the script.
+  ScriptDescription script = script_;
+  script.texture = textures.colour;
+  script.bumpTexture = textures.bump;
   summary_.textures = static_cast<int>(textures.written.size());
-  const ScriptDescription script =
-      makeScript(assembled_, textures, clips_, source_->skinned, options_.shadowVolume);
-  if (!writeModelFile(summary_.modelPath, assembled_.model) ||
+  if (!writeBytesFile(summary_.modelPath, files.model) ||
       !writeScriptFile(summary_.scriptPath, script)) {
     return fail("cannot write " + summary_.modelPath);
   }
@@ -249,14 +291,17 @@ bool ModelConversion::write() {
     return fail(error);
   }
   for (const std::string& warning : fileWarnings) warn(warning);
-  if (!writeText(bin / "input.txt", modelFile + "\n")) {
+  if (!writeText(bin / "input.txt", files.modelName + "\n")) {
     return fail("cannot write " + (bin / "input.txt").string());
   }
   return true;
 }
 
 SelfCheckResult ModelConversion::check() const {
-  const fs::path out(options_.outDir);
+  // The check loads from the start folder as the viewer does; a relative
+  // output folder would then name the texture folder from inside bin/.
+  std::error_code code;
+  const fs::path out = fs::absolute(options_.outDir, code);
   return runSelfCheck(*source_, assembled_, clips_, (out / "bin").string(), stem_ + ".x_out",
                       (out / "texture").string());
 }

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "import/clip_plan.h"
+#include "import/converted_files.h"
 #include "import/model_assembly.h"
 #include "import/self_check.h"
 #include "import/source_model.h"
+#include "tools/model_writer/script_writer.h"
 
 namespace Assimp {
 class Importer;
@@ -26,6 +28,9 @@ struct ConvertOptions {
   bool shadowVolume = false;
   bool check = true;
   bool progress = false;  // a line per stage even for inputs under 1 MB
+  // The file's up axis, "+Y", "-Z", ...; empty: the one the file declares
+  // (or its format's convention), else +Y.
+  std::string up;
 };
 
 // What a conversion made, for the summary and the tests.
@@ -63,6 +68,8 @@ class ModelConversion {
   bool read();
   // The model file's contents: merged mesh, skeleton, keys.
   bool assemble();
+  // The model file, its script and its textures, in memory.
+  bool makeFiles(ConvertedFiles* files);
   // Model file, script, textures, effects, wall, font and input.txt.
   bool write();
   // Loads the written model back and compares it with the input.
@@ -75,6 +82,8 @@ class ModelConversion {
   const SourceModel& source() const { return *source_; }
   AssembledModel& assembled() { return assembled_; }
   const std::vector<SampledClip>& clips() const { return clips_; }
+  // The up axis the conversion turned to +Y, "+Y" when none.
+  const std::string& upAxis() const { return upAxis_; }
 
   // Told each warning as it arises.
   std::function<void(const std::string&)> onWarning;
@@ -88,6 +97,9 @@ class ModelConversion {
   ConvertSummary summary_;
   std::string effectDir_;
   std::string stem_;
+  std::string upAxis_ = "+Y";
+  std::vector<std::string> sourceFiles_;
+  ScriptDescription script_;
   std::unique_ptr<Assimp::Importer> importer_;
   std::unique_ptr<SourceModel> source_;
   std::vector<SampledClip> clips_;

@@ -63,15 +63,16 @@ std::string withThousands(int64_t value) {
   return digits;
 }
 
-// Scales the rest pose's bounding box to a diagonal of fitSize around its
-// centre and moves that centre to the given place.
-Mat4d fitTransform(const SourceModel& source, double fitSize, const Vec3d& centre, double* size) {
+// Scales the rest pose's bounding box (after the orientation) to a diagonal
+// of fitSize around its centre and moves that centre to the given place.
+Mat4d fitTransform(const SourceModel& source, const Mat4d& orientation, double fitSize,
+                   const Vec3d& centre, double* size) {
   const std::vector<std::vector<Vec3d>> rest =
       sourcePositions(source, source.pose.globals(nullptr, 0.0));
   Vec3d low{1e300, 1e300, 1e300}, high{-1e300, -1e300, -1e300};
   for (const std::vector<Vec3d>& instance : rest) {
     for (const Vec3d& p : instance) {
-      const Vec3d q = mirrorZ(p);
+      const Vec3d q = orientation.transformPoint(mirrorZ(p));
       if (!std::isfinite(q.x) || !std::isfinite(q.y) || !std::isfinite(q.z)) continue;
       low = {std::min(low.x, q.x), std::min(low.y, q.y), std::min(low.z, q.z)};
       high = {std::max(high.x, q.x), std::max(high.y, q.y), std::max(high.z, q.z)};
@@ -203,7 +204,8 @@ bool assembleGeometry(const SourceModel& source, const AssemblyOptions& options,
              " too many";
     return false;
   }
-  out->fit = fitTransform(source, options.fitSize, options.fitCentre, &out->size);
+  out->fit = options.orientation * fitTransform(source, options.orientation, options.fitSize,
+                                                options.fitCentre, &out->size);
   const std::vector<Mat4d> placements = placeInstances(source, out);
 
   bool uv0 = false, uv1 = false;

@@ -20,7 +20,7 @@ struct SourceVertexRef {
 struct AssembledModel {
   ModelDescription model;
   std::vector<SourceVertexRef> vertexSources;  // one per written vertex
-  Mat4d fit;                                   // applied after the mirror
+  Mat4d fit;          // applied after the mirror: orientation, scale, place
   double size = 0.0;  // diagonal of the rest pose's bounding box, after the fit
   bool hasTexCoords = false;
   int triangles = 0;
@@ -38,12 +38,14 @@ struct AssembledModel {
 
 inline constexpr int kMaxIndexCount = 65535;
 
-// Where the model goes: the rest pose's bounding box is scaled to a
-// diagonal of fitSize and centred on fitCentre; a fitSize of 0 keeps the
-// source's units and place.
+// Where the model goes: it is turned by orientation (a rotation in the
+// output space that stands it upright), then the rest pose's bounding box is
+// scaled to a diagonal of fitSize and centred on fitCentre; a fitSize of 0
+// keeps the source's units and place.
 struct AssemblyOptions {
   double fitSize = 4.4;
   Vec3d fitCentre;
+  Mat4d orientation;
 };
 
 // Vertices (identical ones joined), indices and the fit. False with a reason

@@ -120,6 +120,9 @@ TEST(ConversionFailures, BadUsageExitsWithTwo) {
                                              {"model.fbx", "out", "extra"},
                                              {"model.fbx", "out", "--fps", "0"},
                                              {"model.fbx", "out", "--size"},
+                                             {"model.fbx", "out", "--up", "+W"},
+                                             {"model.fbx", "out", "--up=Y+"},
+                                             {"model.fbx", "out", "--up"},
                                              {"model.fbx", "out", "--frobnicate"}}) {
     EXPECT_EQ(runCommand(arguments, &out, &err), 2) << arguments.size();
     EXPECT_NE(err.find("usage: meshconv"), std::string::npos);

@@ -73,3 +73,17 @@ TEST(SelfCheck, ReportsWhatTheLoadLogsAndTexturesThatDoNotLoad) {
             std::string::npos)
       << problems;
 }
+
+// The check loads from inside bin/ as the viewer does; an output folder given
+// relative to the working directory must still lead it to the textures.
+TEST(SelfCheck, ARelativeOutputFolderStillFindsTheTextures) {
+  const std::string model = "SMD/holy_grailref.smd";
+  SKIP_WITHOUT_TEST_MODEL(model);
+  TempDir dir;
+  WorkingDirectoryGuard cwd;
+  std::filesystem::current_path(dir.path());
+  const ConversionRun run = runConversion(optionsFor(testModel(model), "out"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.summary.checked);
+  EXPECT_EQ(run.summary.textures, 1);
+}

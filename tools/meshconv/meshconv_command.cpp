@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "import/up_axis.h"
+
 namespace {
 
 constexpr char kUsage[] =
@@ -27,6 +29,9 @@ constexpr char kUsage[] =
     "                   4.4) and place it where the viewer's camera and light see\n"
     "                   it in front of the wall, right of the shadow-map display\n"
     "  --keep-size      keep the model's own units and position\n"
+    "  --up AXIS        the file's up axis: +Y, -Y, +Z, -Z, +X or -X (default: the\n"
+    "                   one the file declares, Z for Valve SMD, Quick3D, IQM and\n"
+    "                   Character Studio files, else Y); the model stands on it\n"
     "  --shadow-volume  let the viewer build a shadow-volume mesh ('S')\n"
     "  --effects DIR    folder of the shipped effect files (default: effect/ beside\n"
     "                   meshconv, else the effect/ folder of the program's data folder:\n"
@@ -86,6 +91,17 @@ bool parseMeshconvArguments(const std::vector<std::string>& arguments, ConvertOp
       }
     } else if (argument == "--keep-size") {
       options->fitSize = 0.0;
+    } else if (argument == "--up" || argument.rfind("--up=", 0) == 0) {
+      if (argument == "--up") {
+        if (!value(&options->up)) return false;
+      } else {
+        options->up = argument.substr(5);
+      }
+      UpAxis up;
+      if (!parseUpAxis(options->up, &up)) {
+        *problem = "--up takes +Y, -Y, +Z, -Z, +X or -X, not \"" + options->up + "\"";
+        return false;
+      }
     } else if (argument == "--shadow-volume") {
       options->shadowVolume = true;
     } else if (argument == "--effects") {

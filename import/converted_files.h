@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "import/texture_export.h"
+
+// A converted model's own files, in memory, named as the viewer finds them:
+// the model file and its script in the start folder (bin/), the textures in
+// the texture folder beside it. The script names the shipped effects
+// relative to the effect folder ("../effect/skinned.fx"), so they resolve in
+// whatever effect folder the viewer uses, the program's data folder's
+// included.
+struct ConvertedFiles {
+  std::string modelName;  // "NAME.x_out"
+  std::vector<uint8_t> model;
+  std::string scriptName;  // "NAME.txt"
+  std::string script;
+  std::vector<TextureFile> textures;
+  // Every file the conversion read: the input, what the importer opened
+  // beside it (materials, buffers, textures) and the texture files, each
+  // once, in the order first read. What a live reload watches.
+  std::vector<std::string> sourceFiles;
+};

@@ -1,0 +1,120 @@
+// Conversion in memory: the same files meshconv writes, nothing written,
+// the files it read listed, embedded textures included.
+#include "import/memory_import.h"
+
+#include <set>
+
+#include "tests/import/conversion_support.h"
+#include "tools/model_writer/script_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> filesUnder(const fs::path& folder) {
+  std::set<std::string> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+    files.insert(fs::relative(entry.path(), folder).string());
+  }
+  return files;
+}
+
+// Copies a model's folder, so that anything written beside it would show.
+fs::path copyModelFolder(const std::string& model, const TempDir& dir) {
+  const fs::path from = fs::path(testModel(model)).parent_path();
+  const fs::path to = dir.path() / "model";
+  fs::copy(from, to, fs::copy_options::recursive);
+  return to / fs::path(model).filename();
+}
+
+TEST(MemoryImport, GivesTheFilesMeshconvWritesAndWritesNothing) {
+  const struct {
+    const char* model;
+    std::vector<std::string> alsoRead;  // besides the model itself
+  } cases[] = {
+      {"SMD/holy_grailref.smd", {"holygrail.tga"}},
+      {"glTF2/BoxTextured-glTF/BoxTextured.gltf", {"BoxTextured0.bin", "CesiumLogoFlat.png"}},
+      {"X/anim_test.x", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.model);
+    if (!haveTestModel(c.model)) continue;
+    TempDir dir;
+    const fs::path input = copyModelFolder(c.model, dir);
+    const std::set<std::string> before = filesUnder(input.parent_path());
+
+    ConvertedFiles files;
+    ConvertSummary summary;
+    std::string error;
+    ASSERT_TRUE(convertInMemory(optionsFor(input.string(), ""), &files, &summary, &error)) << error;
+    EXPECT_EQ(filesUnder(input.parent_path()), before) << "nothing beside the model";
+
+    const ConversionRun run = runConversion(optionsFor(input.string(), dir.file("out")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const fs::path bin = dir.path() / "out" / "bin";
+    EXPECT_EQ(files.modelName, fs::path(run.summary.modelPath).filename().string());
+    EXPECT_EQ(files.scriptName, scriptPathFor(files.modelName));
+    const std::string model = read_whole_file((bin / files.modelName).string());
+    EXPECT_TRUE(std::string(files.model.begin(), files.model.end()) == model)
+        << "model bytes differ from meshconv's";
+    EXPECT_EQ(files.script, read_whole_file((bin / files.scriptName).string()));
+    ASSERT_FALSE(files.textures.empty());
+    for (const TextureFile& texture : files.textures) {
+      const std::string written =
+          read_whole_file((dir.path() / "out" / "texture" / texture.name).string());
+      EXPECT_TRUE(std::string(texture.bytes.begin(), texture.bytes.end()) == written)
+          << texture.name;
+      EXPECT_NE(files.script.find(texture.name), std::string::npos) << "the script names it";
+    }
+    EXPECT_EQ(summary.textures, static_cast<int>(files.textures.size()));
+
+    ASSERT_FALSE(files.sourceFiles.empty());
+    EXPECT_EQ(files.sourceFiles.front(), input.string());
+    for (const std::string& name : c.alsoRead) {
+      const std::string path = (input.parent_path() / name).string();
+      EXPECT_EQ(std::count(files.sourceFiles.begin(), files.sourceFiles.end(), path), 1) << path;
+    }
+    for (const std::string& path : files.sourceFiles) {
+      EXPECT_TRUE(fs::path(path).is_absolute()) << path;
+      EXPECT_TRUE(fs::is_regular_file(path)) << path;
+    }
+  }
+}
+
+TEST(MemoryImport, EmbeddedTexturesComeOutAsImageBytes) {
+  const std::string model = "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb";
+  SKIP_WITHOUT_TEST_MODEL(model);
+  ConvertedFiles files;
+  ConvertSummary summary;
+  std::string error;
+  ASSERT_TRUE(convertInMemory(optionsFor(testModel(model), ""), &files, &summary, &error)) << error;
+  ASSERT_EQ(files.textures.size(), 1u);
+  const std::vector<unsigned char>& bytes = files.textures[0].bytes;
+  EXPECT_EQ(loaderImageFormat(bytes, files.textures[0].name), "png");
+  EXPECT_EQ(files.sourceFiles, std::vector<std::string>{testModel(model)});
+}
+
+TEST(MemoryImport, FailuresNameTheFileAndTheReason) {
+  TempDir dir;
+  write_whole_file(dir.file("notes.obj"), "this is no model\n");
+  const struct {
+    std::string input;
+    std::string says;
+  } cases[] = {
+      {dir.file("missing.fbx"), "missing.fbx: no such file"},
+      {dir.path().string(), ": no such file"},
+      {dir.file("notes.obj"), "notes.obj"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    ConvertedFiles files;
+    ConvertSummary summary;
+    std::string error;
+    EXPECT_FALSE(convertInMemory(optionsFor(c.input, ""), &files, &summary, &error));
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    EXPECT_TRUE(files.model.empty());
+  }
+  EXPECT_EQ(filesUnder(dir.path()), std::set<std::string>{"notes.obj"});
+}
+
+}  // namespace
