@@ -8,7 +8,7 @@
 #include "geometry/mesh_geometry.h"
 #include "model/byte_source.h"
 #include "model/load_targets.h"
-#include "model/model_records.h"
+#include "render/model_records.h"
 
 class RenderModel;
 

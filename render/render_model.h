@@ -5,7 +5,7 @@
 #include "base/cbase.h"
 #include "geometry/matrix4.h"
 #include "geometry/vector3.h"
-#include "model/model_records.h"
+#include "render/model_records.h"
 #include "render/device.h"
 #include "render/draw_types.h"
 #include "render/effect.h"

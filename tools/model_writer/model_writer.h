@@ -6,7 +6,7 @@
 #include "geometry/matrix4.h"
 #include "geometry/mesh_geometry.h"
 #include "geometry/vector3.h"
-#include "model/model_records.h"
+#include "render/model_records.h"
 
 struct WrittenKey {
   int32_t tag = 0;
