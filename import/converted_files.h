@@ -7,10 +7,10 @@
 
 // A converted model's own files, in memory, named as the viewer finds them:
 // the model file and its script in the start folder (bin/), the textures in
-// the texture folder beside it. The script names the shipped effects
-// relative to the effect folder ("../effect/skinned.fx"), so they resolve in
-// whatever effect folder the viewer uses, the program's data folder's
-// included.
+// the texture folder beside it. The script names the shipped effects as a
+// start folder sees them ("../effect/skinned.fx"); taken from the program's
+// data folder's bin/ (ProgramDataLookup::startFolder()) they are its
+// shipped effects.
 struct ConvertedFiles {
   std::string modelName;  // "NAME.x_out"
   std::vector<uint8_t> model;
