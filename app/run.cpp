@@ -31,7 +31,7 @@ int CRun::MainLoop() {
 
 uint32_t CRun::Run(RenderModel& model, RenderModel& shadowVolume) {
   BinFile file;
-  if (file.open(kInputFile, "r") == nullptr) {
+  if (file.open(kInputFile, "r", InputKind::Settings) == nullptr) {
     log_text("<error> CRun::Run() no file: input.txt?");
     return 0;
   }

@@ -1,11 +1,17 @@
 #include "base/bin_file.h"
 
-#include "base/path_lookup.h"
+#include <cstring>
 
-FILE* BinFile::open(const char* path, const char* mode) {
+FILE* BinFile::open(const char* path, const char* mode, InputKind kind) {
   close();
+  status_ = InputStatus{};
   if (path == nullptr || mode == nullptr) return nullptr;
-  stream = std::fopen(resolve_existing_path(path).c_str(), mode);
+  // Input only: a writing mode is not what this class is for.
+  if (std::strchr(mode, 'w') || std::strchr(mode, 'a') || std::strchr(mode, '+')) {
+    status_.reason = "not a reading mode";
+    return nullptr;
+  }
+  stream = open_input_stream(path, kind, &memory_, &status_);
   return stream;
 }
 
@@ -14,6 +20,7 @@ void BinFile::close() {
     std::fclose(stream);
     stream = nullptr;
   }
+  memory_.reset();
 }
 
 int BinFile::read(void* destination, size_t size) {

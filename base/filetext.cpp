@@ -36,7 +36,7 @@ int32_t clamped_integer(const char* text) {
 uint32_t Cfiletext::Call_1_open(const char* path) {
   if (word.data == nullptr) word.resize(kWordBufferSize);
   if (word.data != nullptr) word[0] = '\0';  // fresh storage is uninitialised
-  if (file.open(path, "r") == nullptr) {
+  if (file.open(path, "r", InputKind::Script) == nullptr) {
     reporterror(kFileNotFound, "Call_1_open", nullptr);
     return 0;
   }

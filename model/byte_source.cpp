@@ -5,7 +5,7 @@
 
 bool FileByteSource::open(const char* path) {
   close();
-  FILE* stream = file_.open(path, "rb");
+  FILE* stream = file_.open(path, "rb", InputKind::Model);
   if (stream == nullptr) return false;
   if (std::fseek(stream, 0, SEEK_END) == 0) {
     const long end = std::ftell(stream);

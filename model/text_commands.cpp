@@ -1,6 +1,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "base/filetext.h"
@@ -33,8 +34,13 @@ void copyName(BoundedArray<char>& name, const char* text) {
 }  // namespace
 
 bool ModelLoader::loadscript(const char* modelPath) {
-  TextString scriptPath(modelPath);
-  scriptPath.setExtension("txt");
+  // The extension starts at the first "." of the file name: a dot in a
+  // folder name ("models.v2/hero.x_out") is not where it begins.
+  const std::string path = modelPath ? modelPath : "";
+  const size_t slash = path.find_last_of("/\\");
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  TextString scriptPath(path.substr(0, nameStart).c_str());
+  scriptPath.append(TextString(path.c_str() + nameStart).setExtension("txt").c_str());
   log_text2("loading script from: ", scriptPath.c_str());
   return parsetextcommands(scriptPath.c_str());
 }

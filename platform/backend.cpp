@@ -1,5 +1,8 @@
 #include "platform/backend.h"
 
+#include <exception>
+#include <new>
+
 #ifdef MESHVIEW_HAVE_GL_BACKEND
 #include "platform/gl/gl_backend.h"
 #endif
@@ -61,17 +64,30 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
                                      D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                      D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
                                      PALETTEENTRY* pPalette, IDirect3DTexture9** ppTexture) {
-  return CurrentGraphicsBackend().CreateTextureFromFile(pDevice, pSrcFile, Width, Height,
-                                                        MipLevels, Usage, Format, Pool, Filter,
-                                                        MipFilter, ColorKey, pSrcInfo, pPalette,
-                                                        ppTexture);
+  // No exception crosses the D3DX boundary: callers expect an error code.
+  try {
+    return CurrentGraphicsBackend().CreateTextureFromFile(pDevice, pSrcFile, Width, Height,
+                                                          MipLevels, Usage, Format, Pool, Filter,
+                                                          MipFilter, ColorKey, pSrcInfo, pPalette,
+                                                          ppTexture);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (const std::exception&) {
+    return D3DXERR_INVALIDDATA;
+  }
 }
 
 HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
                                   const D3DXMACRO* pDefines, ID3DXInclude* pInclude, DWORD Flags,
                                   ID3DXEffectPool* pPool, ID3DXEffect** ppEffect,
                                   ID3DXBuffer** ppCompilationErrors) {
-  return CurrentGraphicsBackend().CreateEffectFromFile(pDevice, pSrcFile, pDefines, pInclude,
-                                                       Flags, pPool, ppEffect,
-                                                       ppCompilationErrors);
+  try {
+    return CurrentGraphicsBackend().CreateEffectFromFile(pDevice, pSrcFile, pDefines, pInclude,
+                                                         Flags, pPool, ppEffect,
+                                                         ppCompilationErrors);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (const std::exception&) {
+    return D3DXERR_INVALIDDATA;
+  }
 }

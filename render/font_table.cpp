@@ -70,7 +70,7 @@ bool ParseFontTable(const uint8_t* bytes, size_t size, FontTable& table) {
 bool ReadFontTableFile(const char* path, FontTable& table) {
   table.Clear();
   BinFile file;
-  if (file.open(path, "rb") == nullptr) return false;
+  if (file.open(path, "rb", InputKind::FontTable) == nullptr) return false;
   const int64_t fileSize = FileSize(file.handle());
   if (fileSize < int64_t(kFontTableHeaderBytes)) return false;
 

@@ -5,11 +5,14 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <unordered_set>
 
+#include "base/input_file.h"
 #include "base/path_lookup.h"
 #include "platform/fx/effect_assembly.h"
 #include "platform/fx/effect_parser.h"
 #include "platform/fx/entry_wrapper.h"
+#include "platform/fx/nesting_guard.h"
 
 namespace fx {
 
@@ -17,12 +20,17 @@ namespace {
 
 // Appends message lines not already present: an error in a helper function
 // shared by several entry points is reported once.
+// A set of the lines keeps this linear: an effect may warn on every one of
+// tens of thousands of lines.
 void append_unique(std::string& messages, const std::string& more) {
-  std::istringstream lines(more);
+  std::unordered_set<std::string> present;
+  std::istringstream old_lines(messages);
   std::string line;
+  while (std::getline(old_lines, line)) present.insert(line);
+  std::istringstream lines(more);
   while (std::getline(lines, line)) {
-    if (line.empty()) continue;
-    if (messages.find(line + "\n") == std::string::npos) messages += line + "\n";
+    if (line.empty() || !present.insert(line).second) continue;
+    messages += line + "\n";
   }
 }
 
@@ -105,19 +113,20 @@ class EntryCompiler {
 
 }  // namespace
 
-bool read_effect_file(const std::string& path, std::string& found_path, std::string& contents) {
-  found_path = resolve_existing_path(path.c_str());
-  std::ifstream in(found_path, std::ios::binary);
-  if (!in) return false;
-  contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+bool read_effect_file(const std::string& path, std::string& found_path, std::string& contents,
+                      std::string* refusal) {
+  InputStatus status;
+  const bool read = read_input_text(path.c_str(), InputKind::Effect, contents, &status);
+  found_path = status.path;
+  if (!read && refusal != nullptr && !status.missing) *refusal = found_path + ": error: " + status.reason + "\n";
+  return read;
 }
 
 EffectCompileResult compile_effect_file(const std::string& path, const EffectCompileOptions& options) {
   EffectCompileResult result;
   std::string found_path;
   std::string contents;
-  if (!read_effect_file(path, found_path, contents)) {
+  if (!read_effect_file(path, found_path, contents, &result.messages)) {
     result.status = EffectStatus::FileNotFound;
     return result;
   }
@@ -134,6 +143,12 @@ EffectCompileResult compile_effect_source(const std::string& source, const std::
   append_unique(result.messages, messages);
   if (!ok) {
     if (result.messages.empty()) result.messages = name + ": error: preprocessing failed\n";
+    return result;
+  }
+  // Macros can build deeper nesting than the file shows.
+  messages.clear();
+  if (!check_nesting(preprocessed, name, messages)) {
+    result.messages += messages;
     return result;
   }
   ParsedEffect parsed;

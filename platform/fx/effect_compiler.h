@@ -21,7 +21,8 @@ struct EffectCompileResult {
   EffectStatus status = EffectStatus::Failed;
   std::shared_ptr<const CompiledEffect> effect;  // set when compiled
   // Compiler messages, "file(line): error: ..." one per line: the errors of
-  // a failure, any warnings of a success; empty for a missing file.
+  // a failure, any warnings of a success; empty for a missing file, the
+  // reason for one that is there but refused.
   std::string messages;
 
   bool compiled() const { return status == EffectStatus::Compiled; }
@@ -35,7 +36,10 @@ EffectCompileResult compile_effect_file(const std::string& path, const EffectCom
 EffectCompileResult compile_effect_source(const std::string& source, const std::string& name, HlslCompiler& compiler,
                                           const EffectCompileOptions& options = {});
 
-// The path the file was found under and its bytes; false when it cannot be read.
-bool read_effect_file(const std::string& path, std::string& found_path, std::string& contents);
+// The path the file was found under and its bytes; false when it cannot be
+// read. refusal gets "path: error: reason" when the file exists but is not
+// read (not a regular file, too large).
+bool read_effect_file(const std::string& path, std::string& found_path, std::string& contents,
+                      std::string* refusal = nullptr);
 
 }  // namespace fx

@@ -1,5 +1,6 @@
 #include "platform/fx/effect_parser.h"
 
+#include <algorithm>
 #include <cstring>
 #include <span>
 
@@ -79,18 +80,18 @@ class EffectParser {
 
   // Overwrites [begin, end) with blanks, keeping line breaks and
   // preprocessor lines so that line numbering survives.
+  // The directives are in source order, so one walk alongside the range
+  // finds those inside it: linear in the range, whatever their number.
   void blank(size_t begin, size_t end) {
     std::string& out = effect_.shader_source;
+    const auto& directives = input_.directives;
+    auto next = std::upper_bound(directives.begin(), directives.end(), begin,
+                                 [](size_t offset, const auto& range) { return offset < range.second; });
     for (size_t i = begin; i < end && i < out.size(); ++i) {
-      if (out[i] != '\n' && !in_directive(i)) out[i] = ' ';
+      while (next != directives.end() && next->second <= i) ++next;
+      const bool in_directive = next != directives.end() && i >= next->first;
+      if (out[i] != '\n' && !in_directive) out[i] = ' ';
     }
-  }
-
-  bool in_directive(size_t offset) const {
-    for (const auto& [first, last] : input_.directives) {
-      if (offset >= first && offset < last) return true;
-    }
-    return false;
   }
 
   // Index after the bracket that closes the one at index; the End token's

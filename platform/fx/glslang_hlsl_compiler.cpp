@@ -8,9 +8,10 @@
 #include <iterator>
 #include <sstream>
 
-#include "base/path_lookup.h"
+#include "base/input_file.h"
 #include "platform/fx/glslang_process.h"
 #include "platform/fx/hlsl_compiler.h"
+#include "platform/fx/nesting_guard.h"
 
 namespace fx {
 
@@ -40,21 +41,45 @@ class FileIncluder : public glslang::TShader::Includer {
   }
 
  private:
-  static IncludeResult* include(const char* header, const char* includer, size_t depth) {
+  // Every include is read through the input reader (regular files only) and
+  // all of them together stay within the effect size limit.
+  IncludeResult* include(const char* header, const char* includer, size_t depth) {
     if (depth > kMaxIncludeDepth) {
-      auto* reason = new std::string("#include nested more than " + std::to_string(kMaxIncludeDepth) +
-                                     " deep (does a file include itself?)");
-      return new IncludeResult("", reason->data(), reason->size(), reason);
+      return refusal("#include nested more than " + std::to_string(kMaxIncludeDepth) +
+                     " deep (does a file include itself?)");
     }
     std::string wanted = header;
     for (char& c : wanted) c = c == '\\' ? '/' : c;
     std::filesystem::path base = std::filesystem::path(includer == nullptr ? "" : includer).parent_path();
-    std::string path = resolve_existing_path((base / wanted).string().c_str());
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return nullptr;
-    auto* text = new std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return new IncludeResult(path, text->data(), text->size(), text);
+    const std::string path = (base / wanted).string();
+    InputStatus status;
+    auto* text = new std::string();
+    if (!read_input_text(path.c_str(), InputKind::Effect, *text, &status, bytes_left_ + 1)) {
+      delete text;
+      if (status.missing) return nullptr;
+      return refusal("#include \"" + wanted + "\": " + status.reason);
+    }
+    if (text->size() > bytes_left_) {
+      delete text;
+      return refusal("#include \"" + wanted + "\": the effect and its includes exceed " +
+                     std::to_string(input_size_limit(InputKind::Effect)) + " bytes");
+    }
+    bytes_left_ -= text->size();
+    std::string too_deep;
+    if (!check_nesting(*text, status.path, too_deep)) {
+      delete text;
+      if (!too_deep.empty() && too_deep.back() == '\n') too_deep.pop_back();
+      return refusal(too_deep);
+    }
+    return new IncludeResult(status.path, text->data(), text->size(), text);
   }
+
+  static IncludeResult* refusal(std::string message) {
+    auto* reason = new std::string(std::move(message));
+    return new IncludeResult("", reason->data(), reason->size(), reason);
+  }
+
+  size_t bytes_left_ = input_size_limit(InputKind::Effect);
 };
 
 void trim_right(std::string& text) {
@@ -120,8 +145,9 @@ class GlslangHlslCompiler : public HlslCompiler {
     const char* name = nullptr;
     int length = 0;
     configure(shader, EShLangVertex, source, source_name, &text, &name, &length);
-    FileIncluder includer;
     output.clear();
+    if (!check_nesting(source, source_name, messages)) return false;
+    FileIncluder includer;
     bool ok = shader.preprocess(GetDefaultResources(), 100, ENoProfile, false, false, kMessages, &output, includer);
     messages = normalize_messages(shader.getInfoLog(), source_name);
     return ok;

@@ -55,16 +55,21 @@ class InitializerReader {
   }
 
   bool enclosed(std::vector<double>& values, char closer) {
+    // Each level recurses; real initial values nest a few levels at most.
+    if (depth_ >= kMaxInitializerDepth) return false;
+    ++depth_;
     ++pos_;
     const char closer_text[2] = {closer, '\0'};
-    if (!list(values, closer_text)) return false;
-    if (pos_ >= tokens_.size() || !tokens_[pos_].is(closer)) return false;
+    const bool read = list(values, closer_text) && pos_ < tokens_.size() && tokens_[pos_].is(closer);
+    --depth_;
+    if (!read) return false;
     ++pos_;
     return true;
   }
 
   std::span<const Token> tokens_;
   size_t pos_ = 0;
+  size_t depth_ = 0;
 };
 
 }  // namespace

@@ -8,12 +8,9 @@
 #include <stb/stb_image.h>
 #include <stb/stb_image_resize.h>
 
-#include "base/path_lookup.h"
+#include "base/input_file.h"
 
 namespace {
-
-// Image files above this size are refused before reading.
-constexpr long kMaxImageFileBytes = 512L * 1024 * 1024;
 
 // stb_image over a byte range, noting any attempt to read past its end: the
 // decoders of uncompressed formats fill missing bytes with zeros instead of
@@ -125,41 +122,14 @@ bool decode_image(const uint8_t* bytes, size_t size, RgbaImage* image, ImageFile
   return stored;
 }
 
-namespace {
-
-// The whole file, or false when it cannot be read (or is absurdly large,
-// which *tooLarge reports).
-bool ReadWholeFile(FILE* file, std::vector<uint8_t>* bytes, bool* tooLarge) {
-  *tooLarge = false;
-  if (std::fseek(file, 0, SEEK_END) != 0) return false;
-  const long length = std::ftell(file);
-  if (length < 0 || std::fseek(file, 0, SEEK_SET) != 0) return false;
-  if (length > kMaxImageFileBytes) {
-    *tooLarge = true;
-    return false;
-  }
-  try {
-    bytes->resize(size_t(length));
-  } catch (const std::bad_alloc&) {
-    *tooLarge = true;
-    return false;
-  }
-  return std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
-}
-
-}  // namespace
-
 ImageLoad load_image_file(const char* path, RgbaImage* image, ImageFileType* type) {
   if (type != nullptr) *type = ImageFileType::Unknown;
   if (path == nullptr || image == nullptr) return ImageLoad::Missing;
-  const std::string resolved = resolve_existing_path(path);
-  FILE* file = std::fopen(resolved.c_str(), "rb");
-  if (file == nullptr) return ImageLoad::Missing;
   std::vector<uint8_t> bytes;
-  bool tooLarge = false;
-  const bool read = ReadWholeFile(file, &bytes, &tooLarge);
-  std::fclose(file);
-  if (!read) return tooLarge ? ImageLoad::Undecodable : ImageLoad::Missing;
+  InputStatus status;
+  if (!read_input_file(path, InputKind::Image, bytes, &status)) {
+    return status.missing ? ImageLoad::Missing : ImageLoad::Undecodable;
+  }
   return decode_image(bytes.data(), bytes.size(), image, type) ? ImageLoad::Loaded
                                                                : ImageLoad::Undecodable;
 }

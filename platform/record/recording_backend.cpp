@@ -1,10 +1,9 @@
 #include "platform/record/recording_backend.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
+#include "base/input_file.h"
 #include "platform/record/image_header.h"
 #include "platform/record/record_device.h"
 #include "platform/record/record_direct3d.h"
@@ -12,10 +11,12 @@
 
 namespace {
 
-std::optional<std::string> ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// Through the input reader, like the real backends: regular files and files
+// held in memory only.
+std::optional<std::string> ReadFile(const char* path, InputKind kind) {
+  std::string text;
+  if (!read_input_text(path, kind, text, nullptr)) return std::nullopt;
+  return text;
 }
 
 // A requested size of 0 or one of the "from the file" markers keeps the
@@ -56,7 +57,7 @@ HRESULT RecordingBackend::CreateTextureFromFile(IDirect3DDevice9* device, LPCSTR
   if (texture == nullptr || recordDevice == nullptr || file == nullptr) {
     return call.Finish(D3DERR_INVALIDCALL);
   }
-  std::optional<std::string> bytes = ReadFile(file);
+  std::optional<std::string> bytes = ReadFile(file, InputKind::Image);
   if (!bytes || bytes->empty()) return call.Finish(D3DXERR_INVALIDDATA);
   ImageHeader image{recorder_->FallbackImageWidth(), recorder_->FallbackImageHeight(),
                     D3DXIFF_BMP};
@@ -95,7 +96,7 @@ HRESULT RecordingBackend::CreateEffectFromFile(IDirect3DDevice9* device, LPCSTR 
   if (effect == nullptr || AsRecordDevice(device) == nullptr || file == nullptr) {
     return call.Finish(D3DERR_INVALIDCALL);
   }
-  if (!ReadFile(file)) return call.Finish(E_FAIL);
+  if (!ReadFile(file, InputKind::Effect)) return call.Finish(E_FAIL);
   const EffectSetup& setup = recorder_->EffectFor(file);
   if (!setup.compileErrors.empty()) {
     if (compilationErrors != nullptr) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/memory_files.h"
 #include "tests/model/model_test_support.h"
 
 namespace {
@@ -134,30 +135,64 @@ TEST_F(TextCommandsTest, ShadowCommandWithoutShadowModelAndEarlierEffectsOfAFail
   EXPECT_TRUE(model_.animations.empty());
 }
 
-TEST_F(TextCommandsTest, ScriptPathReplacesEverythingAfterTheFirstDot) {
+// The script's path is the model's with everything from the first "." of the
+// file name replaced by "txt"; dots in folder names ("../", "models.v2/") do
+// not count. A model file held in memory finds its script the same way.
+TEST_F(TextCommandsTest, ScriptPathCutsAtTheFirstDotOfTheFileName) {
   RecordedDevice device;
   WorkingDirectoryGuard cwd;
   std::filesystem::create_directories(dir_.path() / "data");
   std::filesystem::create_directories(dir_.path() / "bin");
   std::filesystem::current_path(dir_.path() / "bin");
   ASSERT_TRUE(writeModelFile("../data/wall.x_out", sampleStaticModel()));
+  ASSERT_TRUE(writeScriptFile("../data/wall.txt", "t wall.bmp"));
   ASSERT_TRUE(writeScriptFile(".txt", "t from_dot_txt.bmp"));
+  std::filesystem::create_directories("models.v2");
+  ASSERT_TRUE(writeModelFile("models.v2/hero.x_out.1", sampleStaticModel()));
+  ASSERT_TRUE(writeScriptFile("models.v2/hero.txt", "t hero.bmp"));
+  ASSERT_TRUE(writeModelFile("plain", sampleStaticModel()));
 
-  log_.restart();
-  LoadTargets targets{0, &model_, nullptr};
-  ModelLoader loader;
-  ASSERT_EQ(loader.load("../data/wall.x_out", targets), 1u);
-  EXPECT_TRUE(log_.has("loading script from: .txt"));
-  EXPECT_EQ(entry(model_, 0), "t from_dot_txt.bmp");
+  const struct {
+    const char* model;
+    const char* script;
+    const char* texture;
+  } cases[] = {
+      {"../data/wall.x_out", "../data/wall.txt", "t wall.bmp"},
+      {"models.v2/hero.x_out.1", "models.v2/hero.txt", "t hero.bmp"},
+      {"..\\data\\wall.x_out", "..\\data\\wall.txt", "t wall.bmp"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.model);
+    log_.restart();
+    RenderModel model;
+    LoadTargets targets{0, &model, nullptr};
+    ModelLoader loader;
+    ASSERT_EQ(loader.load(c.model, targets), 1u);
+    EXPECT_TRUE(log_.has(std::string("loading script from: ") + c.script));
+    EXPECT_EQ(entry(model, 0), c.texture);
+  }
 
   // Without its script the whole load fails; a path without "." gets ".txt".
-  std::filesystem::remove(".txt");
-  ASSERT_TRUE(writeModelFile("plain", sampleStaticModel()));
   log_.restart();
+  LoadTargets targets{0, &model_, nullptr};
   ModelLoader again;
   EXPECT_EQ(again.load("plain", targets), 0u);
   EXPECT_TRUE(log_.has("loading script from: plain.txt"));
   EXPECT_EQ(log_.lines().back(), "<error> textfile is unreachable: plain.txt");
+}
+
+TEST_F(TextCommandsTest, ModelAndScriptHeldInMemoryLoadLikeFiles) {
+  RecordedDevice device;
+  const std::string folder = dir_.file("in.memory");
+  ASSERT_TRUE(writeModelFile(dir_.file("source.x_out"), sampleStaticModel()));
+  ScopedMemoryFile model(folder + "/converted.x_out", read_whole_file(dir_.file("source.x_out")));
+  ScopedMemoryFile script(folder + "/converted.txt", std::string_view("t memory.bmp"));
+  log_.restart();
+  LoadTargets targets{0, &model_, nullptr};
+  ModelLoader loader;
+  ASSERT_EQ(loader.load((folder + "/converted.x_out").c_str(), targets), 1u);
+  EXPECT_EQ(entry(model_, 0), "t memory.bmp");
+  EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 }  // namespace
