@@ -42,9 +42,13 @@ bool ScreenshotSchedule::Due(uint32_t now) {
 
 void ScreenshotSchedule::Check(uint32_t now) {
   if (!Due(now)) return;
-  if (save_back_buffer_png(g_device, path_.c_str())) {
+  if (Save(path_)) {
     std::fprintf(stderr, "meshview: screenshot saved to %s\n", path_.c_str());
   } else {
     std::fprintf(stderr, "meshview: screenshot to %s failed\n", path_.c_str());
   }
+}
+
+bool ScreenshotSchedule::Save(const std::string& path) {
+  return save_back_buffer_png(g_device, path.c_str());
 }

@@ -22,6 +22,8 @@ class ScreenshotSchedule {
   bool Due(uint32_t now);
   // Saves the back buffer when due and says on standard error how it went.
   void Check(uint32_t now);
+  // Saves the back buffer as a PNG at path now; false when it could not.
+  static bool Save(const std::string& path);
 
   bool Pending() const { return pending_; }
   const std::string& Path() const { return path_; }

@@ -38,7 +38,9 @@ uint32_t LoadWallFromWorkingFolder(RenderModel& wall, RenderModel& shadowVolume)
 }  // namespace
 
 ViewerScene::ViewerScene(SceneServices services, SceneSettings settings)
-    : frameRate(timeGetTime()), services_(std::move(services)), settings_(std::move(settings)) {
+    : frameRate(settings.clock ? settings.clock() : CTimer::Now()),
+      services_(std::move(services)),
+      settings_(std::move(settings)) {
   if (!services_.loadWall) services_.loadWall = &LoadWallFromWorkingFolder;
   if (!services_.loadFont) services_.loadFont = [](Font& font) { font.Load("", ".bmp"); };
   if (!settings_.clock) settings_.clock = &CTimer::Now;
@@ -205,7 +207,9 @@ void ViewerScene::DrawHelpAndFrameRate() {
   font.DrawTextInt("P : PCF ON/OFF: ", controls.pcf, 0, 3 * kTextLineHeight);
   font.DrawTextInt("O : DRAW SHADOWMAP: ", controls.drawShadowMap, 0, 4 * kTextLineHeight);
 
-  frameRate.Count(timeGetTime());
+  // The scene's clock: a fixed clock (one frame written to a file) shows
+  // the same rate every time.
+  frameRate.Count(settings_.clock());
   font.DrawTextUInt("FPS:", frameRate.fps, 0, g_screenHeight - kTextLineHeight);
 }
 

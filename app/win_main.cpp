@@ -5,6 +5,7 @@
 #include "app/window.h"
 #include "base/dirs.h"
 #include "base/log.h"
+#include "platform/win/display.h"
 #include "render/font.h"
 
 namespace {
@@ -41,7 +42,9 @@ int RunViewer(CWindow& window) {
 int RunInWindow() {
   CWindow window;
   int result = 0;
-  if (!window.Create(kWindowTitle, true, kWidth, kHeight, kBackground)) {
+  // Without a display the window could only run unseen: that is no window.
+  if (!platform_display_available() ||
+      !window.Create(kWindowTitle, true, kWidth, kHeight, kBackground)) {
     log_text("No window for me, sorry!!");
     MessageBoxA(nullptr, "Nincs ablak!!", "vége - HIBA", MB_OK);
   } else {

@@ -1,4 +1,12 @@
-// The meshview executable: the viewer's entry with no arguments of its own.
+// The meshview executable: with no arguments the viewer in its start folder;
+// with arguments the viewer opened on a file.
+#include <string>
+#include <vector>
+
+#include "app/file_viewer.h"
 #include "app/win_main.h"
 
-int main() { return WinMain(nullptr, nullptr, nullptr, SW_SHOWNORMAL); }
+int main(int argc, char** argv) {
+  if (argc <= 1) return WinMain(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
+  return RunCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+}

@@ -5,6 +5,7 @@
 #include <deque>
 #include <vector>
 
+#include "platform/win/file_drop.h"
 #include "platform/win/input_translator.h"
 #include "platform/win/window_registry.h"
 #include "platform/win/windows_api.h"
@@ -50,13 +51,21 @@ void track_pointer(const SDL_Event& event, int windowX, int windowY) {
 Uint32 event_window_id(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN:
-    case SDL_KEYUP: return event.key.windowID;
-    case SDL_MOUSEMOTION: return event.motion.windowID;
+    case SDL_KEYUP:
+      return event.key.windowID;
+    case SDL_MOUSEMOTION:
+      return event.motion.windowID;
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: return event.button.windowID;
-    case SDL_MOUSEWHEEL: return event.wheel.windowID;
-    case SDL_WINDOWEVENT: return event.window.windowID;
-    default: return 0;
+    case SDL_MOUSEBUTTONUP:
+      return event.button.windowID;
+    case SDL_MOUSEWHEEL:
+      return event.wheel.windowID;
+    case SDL_WINDOWEVENT:
+      return event.window.windowID;
+    case SDL_DROPFILE:
+      return event.drop.windowID;
+    default:
+      return 0;
   }
 }
 
@@ -72,6 +81,20 @@ void handle_window_event(HWND hwnd, const SDL_WindowEvent& event) {
     default:
       break;
   }
+}
+
+// A file dropped on a window that accepts files becomes WM_DROPFILES; SDL's
+// copy of the path is freed here either way.
+void handle_drop_event(HWND hwnd, const SDL_DropEvent& event) {
+  WindowRecord* record = find_live_window(hwnd);
+  if (record != nullptr && record->acceptsFiles && event.file != nullptr) {
+    const HDROP drop = make_drop({event.file});
+    InputMessage message;
+    message.message = WM_DROPFILES;
+    message.wParam = reinterpret_cast<WPARAM>(drop);
+    post(hwnd, message, g_lastPointer);
+  }
+  SDL_free(event.file);
 }
 
 // Windows reports pointer moves only over the client area of a window that
@@ -114,7 +137,9 @@ void pump_events() {
     }
     const HWND hwnd = live_window_for_sdl_id(event_window_id(event));
     if (hwnd == nullptr) continue;
-    if (event.type == SDL_WINDOWEVENT) {
+    if (event.type == SDL_DROPFILE) {
+      handle_drop_event(hwnd, event.drop);
+    } else if (event.type == SDL_WINDOWEVENT) {
       handle_window_event(hwnd, event.window);
     } else {
       handle_input_event(hwnd, event);

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 
 #include "platform/win/windows_api.h"
 
@@ -16,3 +17,6 @@ void win_hook_message_box(std::function<int(HWND, LPCSTR, LPCSTR, UINT)> show);
 
 // While set, CreateWindowExA fails as if the window system refused.
 void win_hook_fail_window_creation(bool fail);
+
+// While set, platform_display_available gives this answer instead of looking.
+void win_hook_display_available(std::optional<bool> available);

@@ -156,8 +156,10 @@ HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowName, DWO
   const FrameInsets insets = frame_insets(style, menu != nullptr);
   const int clientWidth = std::max(1, static_cast<int>(width - insets.left - insets.right));
   const int clientHeight = std::max(1, static_cast<int>(height - insets.top - insets.bottom));
-  const int clientX = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x + insets.left;
-  const int clientY = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y + insets.top;
+  const int clientX =
+      x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x + insets.left;
+  const int clientY =
+      y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y + insets.top;
 
   platform_request_gl_pixel_format(false);
   SDL_Window* window = SDL_CreateWindow(windowName != nullptr ? windowName : "", clientX, clientY,
@@ -239,5 +241,12 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect) {
   SDL_GetWindowSize(record->sdl, &width, &height);
   *rect = {x - record->insets.left, y - record->insets.top, x + width + record->insets.right,
            y + height + record->insets.bottom};
+  return 1;
+}
+
+BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
+  WindowRecord* record = find_live_window(hwnd);
+  if (record == nullptr) return 0;
+  SDL_SetWindowTitle(record->sdl, text != nullptr ? text : "");
   return 1;
 }

@@ -18,8 +18,9 @@ struct WindowRecord {
   std::string className;
   UINT classStyle = 0;
   FrameInsets insets;
-  bool alive = true;  // false from the start of DestroyWindow
-  int holds = 0;      // platform_hold_sdl_window minus releases
+  bool alive = true;          // false from the start of DestroyWindow
+  int holds = 0;              // platform_hold_sdl_window minus releases
+  bool acceptsFiles = false;  // DragAcceptFiles
   InputTranslator input;
 };
 

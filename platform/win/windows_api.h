@@ -26,6 +26,8 @@ struct HBRUSH__;
 using HBRUSH = HBRUSH__*;
 struct HMENU__;
 using HMENU = HMENU__*;
+struct HDROP__;
+using HDROP = HDROP__*;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
@@ -95,6 +97,8 @@ inline constexpr UINT WM_MBUTTONUP = 0x0208;
 inline constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr UINT WM_MOUSEWHEEL = 0x020A;
 inline constexpr UINT WM_MOUSEHWHEEL = 0x020E;
+// wParam is an HDROP for DragQueryFileA; the receiver frees it with DragFinish.
+inline constexpr UINT WM_DROPFILES = 0x0233;
 
 inline constexpr UINT PM_NOREMOVE = 0x0000;
 inline constexpr UINT PM_REMOVE = 0x0001;
@@ -142,6 +146,7 @@ inline constexpr UINT VK_SUBTRACT = 0x6D;
 inline constexpr UINT VK_DECIMAL = 0x6E;
 inline constexpr UINT VK_DIVIDE = 0x6F;
 inline constexpr UINT VK_F1 = 0x70;
+inline constexpr UINT VK_F5 = 0x74;
 inline constexpr UINT VK_F10 = 0x79;
 inline constexpr UINT VK_F24 = 0x87;
 inline constexpr UINT VK_NUMLOCK = 0x90;
@@ -187,7 +192,9 @@ inline constexpr int SM_CXSCREEN = 0;
 inline constexpr int SM_CYSCREEN = 1;
 
 // Resource names that are numbers travel as pointer values, as in Windows.
-inline LPCSTR MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(id)); }
+inline LPCSTR MAKEINTRESOURCEA(WORD id) {
+  return reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(id));
+}
 inline const LPCSTR IDC_ARROW = MAKEINTRESOURCEA(32512);
 inline const LPCSTR IDC_CROSS = MAKEINTRESOURCEA(32515);
 
@@ -214,8 +221,8 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
 
 BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL menu);
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
@@ -224,6 +231,14 @@ BOOL UpdateWindow(HWND hwnd);
 HWND SetFocus(HWND hwnd);
 BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL GetWindowRect(HWND hwnd, RECT* rect);
+BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
+
+// Files dropped on a window that accepts them arrive as WM_DROPFILES.
+void DragAcceptFiles(HWND hwnd, BOOL accept);
+// index 0xFFFFFFFF: the number of files. Else the length of that file's path
+// without its terminator, copied into buffer (cut to size - 1) when given.
+UINT DragQueryFileA(HDROP drop, UINT index, LPSTR buffer, UINT size);
+void DragFinish(HDROP drop);
 
 BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMessage);
 BOOL TranslateMessage(const MSG* msg);

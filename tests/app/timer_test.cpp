@@ -22,8 +22,15 @@ class TimerTest : public ::testing::Test {
     std::filesystem::current_path(dir.path());
     log_init();
     log_enable(true);
-    win_hook_time_period([this](UINT p) { begun.push_back(p); return p >= firstGranted ? TIMERR_NOERROR : TIMERR_NOCANDO; },
-                         [this](UINT p) { ended.push_back(p); return TIMERR_NOERROR; });
+    win_hook_time_period(
+        [this](UINT p) {
+          begun.push_back(p);
+          return p >= firstGranted ? TIMERR_NOERROR : TIMERR_NOCANDO;
+        },
+        [this](UINT p) {
+          ended.push_back(p);
+          return TIMERR_NOERROR;
+        });
   }
   void TearDown() override {
     win_hook_time_period({}, {});

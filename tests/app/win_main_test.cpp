@@ -24,6 +24,7 @@ class Entry : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { use_headless_video(); }
   void SetUp() override {
+    win_hook_display_available(true);  // the headless driver stands in for a display
     win_hook_message_box([this](HWND, LPCSTR text, LPCSTR caption, UINT) {
       boxes.emplace_back(text, caption);
       return IDOK;
@@ -36,6 +37,7 @@ class Entry : public ::testing::Test {
     UnregisterClassA("MyD3D", GetModuleHandleA(nullptr));
     win_hook_message_box({});
     win_hook_fail_window_creation(false);
+    win_hook_display_available(std::nullopt);
     drain_messages();
     EXPECT_EQ(g_device, nullptr);
     EXPECT_EQ(g_d3d, nullptr);
@@ -88,6 +90,18 @@ TEST_F(Entry, WindowFailureShowsBothBoxesAndReturnsZero) {
   EXPECT_EQ(boxes[0].first, "Nem sikerűlt ablakot létrehozni!");
   EXPECT_EQ(boxes[1], std::make_pair(std::string("Nincs ablak!!"), std::string("vége - HIBA")));
   EXPECT_EQ(folder.logLines(), std::vector<std::string>{"No window for me, sorry!!"});
+  EXPECT_EQ(backend.recorder().Log().Count("CreateDevice"), 0u);
+}
+
+TEST_F(Entry, WithoutADisplayTheViewerTakesTheNoWindowPathAtOnce) {
+  folder.writeWall();
+  PostQuitMessage(0);  // would end a run that had started anyway
+  win_hook_display_available(false);
+  EXPECT_EQ(runWinMain(), 0);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], std::make_pair(std::string("Nincs ablak!!"), std::string("vége - HIBA")));
+  EXPECT_EQ(folder.logLines(), std::vector<std::string>{"No window for me, sorry!!"});
+  EXPECT_TRUE(live_windows().empty());
   EXPECT_EQ(backend.recorder().Log().Count("CreateDevice"), 0u);
 }
 

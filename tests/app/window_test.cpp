@@ -137,7 +137,6 @@ TEST_F(WindowInput, KeysReachTheStateByVirtualKeyCodeButAltCombinationsDoNot) {
   EXPECT_EQ(altP.wParam, 0x50u);
   EXPECT_EQ(g_keyDown[0x50], 0);
   EXPECT_EQ(g_keyDown[0x12], 0);
-
 }
 
 TEST_F(WindowInput, PointerAndLeftButtonIncludingDoubleClicks) {

@@ -67,3 +67,12 @@ inline void push_close(HWND hwnd) {
   event.window.event = SDL_WINDOWEVENT_CLOSE;
   SDL_PushEvent(&event);
 }
+
+// A file dropped on the window; SDL hands over a copy of the path it made.
+inline void push_drop(HWND hwnd, const char* path) {
+  SDL_Event event{};
+  event.drop.type = SDL_DROPFILE;
+  event.drop.windowID = sdl_id(hwnd);
+  event.drop.file = SDL_strdup(path);
+  SDL_PushEvent(&event);
+}

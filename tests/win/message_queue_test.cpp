@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/win/win_test_hooks.h"
@@ -190,3 +191,43 @@ TEST_F(MessageQueue, OuterRectangleAndClientSizeAgree) {
 }
 
 }  // namespace
+
+TEST_F(MessageQueue, AFileDroppedOnAWindowThatAcceptsFilesArrivesAsDropFiles) {
+  second = make_window(300, 10, 100, 100);
+  ASSERT_NE(second, nullptr);
+  DragAcceptFiles(first, 1);
+  push_drop(second, "/ignored/by/second.fbx");  // second never accepted files
+  push_drop(first, "/models/dropped model.fbx");
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  ASSERT_EQ(msg.message, WM_DROPFILES);
+  EXPECT_EQ(msg.hwnd, first);
+  const HDROP drop = reinterpret_cast<HDROP>(msg.wParam);
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "nothing from the other window";
+
+  EXPECT_EQ(DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0), 1u);
+  const std::string expected = "/models/dropped model.fbx";
+  EXPECT_EQ(DragQueryFileA(drop, 0, nullptr, 0), expected.size());
+  char whole[64] = {};
+  EXPECT_EQ(DragQueryFileA(drop, 0, whole, sizeof whole), expected.size());
+  EXPECT_EQ(std::string(whole), expected);
+  char cut[8];
+  EXPECT_EQ(DragQueryFileA(drop, 0, cut, sizeof cut), 7u) << "cut to the buffer, terminated";
+  EXPECT_EQ(std::string(cut), expected.substr(0, 7));
+  EXPECT_EQ(DragQueryFileA(drop, 1, whole, sizeof whole), 0u) << "only one file";
+
+  DragFinish(drop);
+  EXPECT_EQ(DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0), 0u) << "a finished drop is not read";
+  DragFinish(drop);  // twice does no harm
+
+  DragAcceptFiles(first, 0);
+  push_drop(first, "/models/late.fbx");
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "no longer accepting";
+}
+
+TEST_F(MessageQueue, TheWindowTitleCanBeChanged) {
+  EXPECT_TRUE(SetWindowTextA(first, "meshview - walker.x_out"));
+  EXPECT_STREQ(SDL_GetWindowTitle(platform_sdl_window(first)), "meshview - walker.x_out");
+  DestroyWindow(first);
+  EXPECT_FALSE(SetWindowTextA(first, "gone"));
+}
