@@ -26,20 +26,21 @@ uint32_t LoadWithFolders(const std::string& path, const std::string& textureFold
 
 }  // namespace
 
+uint32_t RequireEffect(uint32_t result, const RenderModel& model) {
+  if (result != 0 && model.FindCommand('e') >= 0 && model.effect.GetEffect() == nullptr) {
+    log_text("<error> the model's effect did not load");
+    return 0;
+  }
+  return result;
+}
+
 ModelLoad NativeModelLoad(const std::string& path) {
   return [path](RenderModel& model, RenderModel& shadowVolume) {
     const ModelFolders folders = FoldersForModel(path);
-    uint32_t result =
+    const uint32_t result =
         LoadWithFolders(path, folders.textureFolder, folders.effectFolder, model, shadowVolume);
     log_int("Mloader OutPut> ", static_cast<int32_t>(result));
-    // The loader keeps a model whose effect did not load (it is then never
-    // drawn); opened on its own, such a model is a failed load, so that a
-    // reload keeps the model that still draws.
-    if (result != 0 && model.FindCommand('e') >= 0 && model.effect.GetEffect() == nullptr) {
-      log_text("<error> the model's effect did not load");
-      result = 0;
-    }
-    return result;
+    return RequireEffect(result, model);
   };
 }
 

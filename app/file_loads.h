@@ -12,6 +12,11 @@ struct DataFolders {
   std::string effect;
 };
 
+// The loader keeps a model whose effect did not load (it is then never
+// drawn); opened on its own such a model is a failed load, so that a reload
+// keeps the model that still draws. result, or 0 for such a model.
+uint32_t RequireEffect(uint32_t result, const RenderModel& model);
+
 // The load of a model of our format at an absolute path, with the folders
 // that FoldersForModel gives it.
 ModelLoad NativeModelLoad(const std::string& path);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -11,6 +12,7 @@
 #include "app/data_folder.h"
 #include "app/device.h"
 #include "app/file_loads.h"
+#include "app/foreign_load.h"
 #include "app/load_report.h"
 #include "app/model_file.h"
 #include "app/model_session.h"
@@ -72,11 +74,35 @@ std::string ClipList(const RenderModel& model) {
   return list;
 }
 
-ModelLoad LoadFor(const ModelFileCheck& file) { return NativeModelLoad(file.path); }
+// The loads of the files this run opens, and what each of them reads.
+class FileLoads {
+ public:
+  FileLoads(std::string up, DataFolders data) : up_(std::move(up)), data_(std::move(data)) {}
 
-std::vector<std::string> FilesOf(const ModelFileCheck& file) {
-  return FilesOfModel(file.path, FoldersForModel(file.path));
-}
+  ModelLoad LoadFor(const ModelFileCheck& file) {
+    if (file.kind == ModelFileKind::kNative) return NativeModelLoad(file.path);
+    return ForeignModelLoad(file.path, up_, data_, sourceFiles_);
+  }
+
+  std::vector<std::string> FilesOf(const ModelFileCheck& file) const {
+    if (file.kind == ModelFileKind::kNative) {
+      return FilesOfModel(file.path, FoldersForModel(file.path));
+    }
+    // What the conversion read, and the shipped effects it uses.
+    std::vector<std::string> files = *sourceFiles_;
+    for (const char* effect : {"skinned.fx", "static.fx", "shadow_volume.fx"}) {
+      files.push_back(data_.effect + effect);
+      for (const std::string& include : IncludesOfEffect(files.back())) files.push_back(include);
+    }
+    return files;
+  }
+
+ private:
+  std::string up_;
+  DataFolders data_;
+  std::shared_ptr<std::vector<std::string>> sourceFiles_ =
+      std::make_shared<std::vector<std::string>>();
+};
 
 SceneSettings SettingsFor(const ViewerOptions& options) {
   SceneSettings settings;
@@ -102,7 +128,8 @@ int ShowModel(const ViewerOptions& options, const ModelFileCheck& file, const Da
   CRun run;
   std::optional<uint32_t> loaded;
   const LoadReport report(log_path());
-  const ModelLoad load = LoadFor(file);
+  FileLoads loads(options.up, data);
+  const ModelLoad load = loads.LoadFor(file);
   SceneServices services{run.device, run.camera,
                          [&](RenderModel& model, RenderModel& shadowVolume) {
                            loaded = load(model, shadowVolume);
@@ -128,8 +155,8 @@ int ShowModel(const ViewerOptions& options, const ModelFileCheck& file, const Da
   }
 
   ModelSession::Hooks hooks;
-  hooks.loadFor = &LoadFor;
-  hooks.filesOf = &FilesOf;
+  hooks.loadFor = [&loads](const ModelFileCheck& opened) { return loads.LoadFor(opened); };
+  hooks.filesOf = [&loads](const ModelFileCheck& opened) { return loads.FilesOf(opened); };
   hooks.opened = [window](const ModelFileCheck& opened) {
     SetWindowTextA(window, TitleFor(opened).c_str());
   };
@@ -198,9 +225,6 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
   ViewerOptions options = parsed.options;
   const ModelFileCheck file = CheckModelFile(options.file);
   if (!file.ok) return Failure(options.file, file.reason);
-  if (file.kind == ModelFileKind::kForeign) {
-    return Failure(options.file, "not a model of meshview's format");
-  }
 
   if (!options.output.empty()) {
     std::error_code error;

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "model/model_records.h"
+#include "render/model_records.h"
 
 namespace fs = std::filesystem;
 
