@@ -20,7 +20,9 @@ CRun::CRun(ModelLoad load, SceneSettings sceneSettings)
 SceneServices CRun::Services() { return SceneServices{device, camera, loadModel, {}, {}}; }
 
 int CRun::MainLoop() {
+  AnimationReview animationReview(review);
   ViewerScene scene(Services(), settings);
+  animationReview.Attach(scene);
   scene.SetUp();
   // A testing aid, outside the frame itself: saves the back buffer once when
   // the environment asks for it.

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "app/animation_review.h"
 #include "app/camera.h"
 #include "app/device.h"
 #include "app/timer.h"
@@ -36,4 +37,6 @@ class CRun : public CBase {
   CTimer timer;
   ModelLoad loadModel = &CRun::Run;
   SceneSettings settings;
+  // The animation review; off until one of its keys is pressed by default.
+  ReviewOptions review;
 };

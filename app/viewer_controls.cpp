@@ -49,7 +49,7 @@ void ViewerControls::PlaceCamera(CCamera& camera) {
 }
 
 void ViewerControls::SpinStep() {
-  if (g_leftDown == 0) {
+  if (g_leftDown == 0 || holdSpin) {
     dragging = false;
     return;
   }

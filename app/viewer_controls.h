@@ -70,4 +70,7 @@ class ViewerControls {
   // The message removed in this frame; 0 when none was.
   UINT keptMessage = 0;
   WPARAM keptWParam = 0;
+  // Set while the left button is busy elsewhere (seeking on the timeline):
+  // the model does not spin.
+  bool holdSpin = false;
 };

@@ -133,6 +133,7 @@ bool ViewerScene::Frame() {
   if (controls.MessageStep()) return false;
   controls.ToggleStep();
   controls.AnimationStep(*model_);
+  for (auto& step : inputSteps) step(*this);
 
   if (settings_.textOverShadowMap) {
     DrawShadowMapQuad();
@@ -141,6 +142,7 @@ bool ViewerScene::Frame() {
     DrawText();
     DrawShadowMapQuad();
   }
+  for (auto& drawing : screenDrawings) drawing(*this);
   device.EndAndPresent();
   controls.ZoomAndOrbitStep(services_.camera);
   return true;
@@ -161,7 +163,7 @@ void ViewerScene::DrawShadowPass() {
   shadowTarget.GetView(instance.View);
   shadowTarget.GetProj(instance.Proj);
   instance.animindex = controls.animationIndex;
-  instance.now = settings_.clock();
+  if (!animationTime || !animationTime(*this, instance)) instance.now = settings_.clock();
   const bool draw = DrawModels();
   if (!model_->Draw(instance, draw, shadowLights)) LogDrawFailure();
   instance.World = wallWorld;

@@ -105,6 +105,13 @@ class ViewerScene {
   // text below the help lines ("" for none this frame).
   std::vector<std::function<void(ViewerScene&)>> overlays;
   std::vector<std::function<std::string()>> hudLines;
+  // When set and true, it has put the animation's time into the instance
+  // instead of the scene's clock. inputSteps run after the scene's own
+  // controls; screenDrawings draw last, just before the frame is presented.
+  std::function<bool(ViewerScene&, DrawInstance&)> animationTime;
+  std::vector<std::function<void(ViewerScene&)>> inputSteps;
+  std::vector<std::function<void(ViewerScene&)>> screenDrawings;
+  CDevice& Device() { return services_.device; }
 
   Font font;
   RenderModel shadowVolume;  // the loads' shadow-volume target; never drawn

@@ -1,6 +1,8 @@
 #include "render/animation_playback.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 void AnimationPlayback::SetClip(int32_t keyCount, uint32_t msPerKey) {
   keyCount_ = keyCount > 0 ? keyCount : 0;
@@ -71,13 +73,16 @@ double AnimationPlayback::Fraction() const { return keyCount_ == 0 ? 0.0 : posit
 double AnimationPlayback::Seconds() const { return position_ * msPerKey_ / 1000.0; }
 
 void AnimationPlayback::ApplyTo(DrawInstance& instance) const {
-  const uint64_t loop = static_cast<uint64_t>(keyCount_) * kTicksPerKey;
-  uint64_t ticks = static_cast<uint64_t>(std::llround(position_ * kTicksPerKey));
+  // Fewer ticks per key for a clip too long for the 32-bit fields otherwise.
+  const uint64_t perKey =
+      std::min<uint64_t>(kTicksPerKey, keyCount_ > 0 ? UINT32_MAX / keyCount_ : kTicksPerKey);
+  const uint64_t loop = static_cast<uint64_t>(keyCount_) * perKey;
+  uint64_t ticks = static_cast<uint64_t>(std::llround(position_ * static_cast<double>(perKey)));
   // Rounding up to the loop's end is its start again.
   if (loop > 0 && ticks >= loop) ticks -= loop;
   instance.starttime = 0;
   instance.now = static_cast<uint32_t>(ticks);
-  instance.framespeed = static_cast<int32_t>(kTicksPerKey);
+  instance.framespeed = static_cast<int32_t>(perKey);
 }
 
 void AnimationPlayback::Wrap() {

@@ -13,9 +13,10 @@ class AnimationPlayback {
   static constexpr int32_t kSlowestSpeedExponent = -4;  // 1/16
   static constexpr int32_t kFastestSpeedExponent = 4;   // 16
   // DrawInstance ticks per key: the position reaches SmoothAnim as a number
-  // of ticks with this many per key, whatever the clip's own speed, so that
-  // no clip is too long for the 32-bit millisecond fields.
-  static constexpr uint32_t kTicksPerKey = 1000;
+  // of ticks with this many per key (fewer for clips of more than 65,535
+  // keys), whatever the clip's own speed, so that no clip is too long for
+  // the 32-bit millisecond fields.
+  static constexpr uint32_t kTicksPerKey = 65536;
 
   // A clip of keyCount keys shown msPerKey milliseconds each (0 counts as
   // 1, as the renderer does). Starts at the first key; keeps pause and

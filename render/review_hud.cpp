@@ -36,15 +36,13 @@ std::string FormatStatusLine(const ReviewStatus& status) {
                   status.paused ? " | paused" : "");
     return text;
   }
-  char key[96];
-  if (status.betweenKeys) {
-    std::snprintf(key, sizeof key, "key %d+/%d", status.key + 1, status.keyCount);
-  } else {
-    std::snprintf(key, sizeof key, "key %d/%d", status.key + 1, status.keyCount);
-  }
-  std::snprintf(text, sizeof text, "clip %d/%d %s | %s (model key %d, %d-%d) | %.2f s | %s%s",
-                status.clipIndex + 1, status.clipCount, status.clipName.c_str(), key,
-                status.modelKey, status.firstModelKey, status.lastModelKey, status.seconds,
+  // Keys count from 0, like the model's own key numbers beside them; "+"
+  // marks a time between two keys.
+  std::snprintf(text, sizeof text,
+                "clip %d/%d %s | key %d%s of 0-%d (model key %d of %d-%d) | %.2f s | %s%s",
+                status.clipIndex + 1, status.clipCount, status.clipName.c_str(), status.key,
+                status.betweenKeys ? "+" : "", status.keyCount - 1, status.modelKey,
+                status.firstModelKey, status.lastModelKey, status.seconds,
                 FormatSpeed(status.speedExponent).c_str(), status.paused ? " | paused" : "");
   return text;
 }

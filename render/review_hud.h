@@ -24,7 +24,7 @@ struct ReviewStatus {
   bool paused = false;
 };
 // One line, for instance
-// "clip 2/3 walk | key 4/8 (model key 14, 10-17) | 0.16 s | x1/2 | paused".
+// "clip 2/3 walk | key 4 of 0-7 (model key 14 of 10-17) | 0.16 s | x1/2 | paused".
 std::string FormatStatusLine(const ReviewStatus& status);
 // "x4", "x1", "x1/16".
 std::string FormatSpeed(int32_t speedExponent);

@@ -163,6 +163,21 @@ TEST(AnimationPlaybackTest, TimelineFractionAndPositionMapBothWays) {
   }
 }
 
+TEST(AnimationPlaybackTest, TicksStayInsideTheClipForAnyLength) {
+  for (int32_t keys : {1, 7, 256, 70000, 0x7FFFFFFF}) {
+    AnimationPlayback playback;
+    playback.SetClip(keys, 10);
+    playback.LastKey();
+    DrawInstance last;
+    playback.ApplyTo(last);
+    ASSERT_GT(last.framespeed, 0) << keys;
+    // The key SmoothAnim picks from these times is the last one.
+    const uint64_t key = last.now / static_cast<uint32_t>(last.framespeed);
+    EXPECT_EQ(key, static_cast<uint64_t>(keys - 1)) << keys;
+    EXPECT_EQ(last.now % static_cast<uint32_t>(last.framespeed), 0u) << keys;
+  }
+}
+
 class PlaybackPoseTest : public RecordedDeviceTest {
  protected:
   DataFolders folders;

@@ -35,8 +35,8 @@ TEST(ReviewHudTest, StatusLineNamesClipKeyRangeTimeSpeedAndPause) {
     const char* expected;
   };
   const std::vector<Case> cases = {
-      {&walk, "clip 2/3 walk | key 4/8 (model key 14, 10-17) | 0.16 s | x1/2 | paused"},
-      {&between, "clip 2/3 walk | key 4+/8 (model key 14, 10-17) | 0.16 s | x16"},
+      {&walk, "clip 2/3 walk | key 3 of 0-7 (model key 14 of 10-17) | 0.16 s | x1/2 | paused"},
+      {&between, "clip 2/3 walk | key 3+ of 0-7 (model key 14 of 10-17) | 0.16 s | x16"},
       // The no-argument viewer can start on an index past its model's clips.
       {&none, "no clip (3 of 2) | x1"},
   };
