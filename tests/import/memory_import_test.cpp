@@ -4,8 +4,13 @@
 
 #include <set>
 
+#include "base/dirs.h"
+#include "base/memory_files.h"
+#include "base/program_data.h"
+#include "import/registered_model.h"
 #include "tests/import/conversion_support.h"
 #include "tools/model_writer/script_writer.h"
+#include "tools/recorded_load/recorded_load.h"
 
 namespace fs = std::filesystem;
 
@@ -118,3 +123,46 @@ TEST(MemoryImport, FailuresNameTheFileAndTheReason) {
 }
 
 }  // namespace
+
+namespace {
+
+bool loadTrouble(const std::string& line) {
+  return line.rfind("<error", 0) == 0 || line.rfind("<ERROR", 0) == 0 ||
+         line.rfind("<info> texture: ", 0) == 0 || line.rfind("<info> bumptexture: ", 0) == 0;
+}
+
+}  // namespace
+
+// The converted files served from memory load through the viewer's own loader
+// path, model, script, texture and the data folder's effects, and are gone
+// with the registration.
+TEST(MemoryImport, RegisteredFilesLoadThroughTheNormalLoaderPath) {
+  const std::string model = "SMD/holy_grailref.smd";
+  SKIP_WITHOUT_TEST_MODEL(model);
+  const ProgramDataLookup data = programData();
+  ASSERT_TRUE(data.found()) << data.failure();
+  ConvertedFiles files;
+  ConvertSummary summary;
+  std::string error;
+  ASSERT_TRUE(convertInMemory(optionsFor(testModel(model), ""), &files, &summary, &error)) << error;
+  ASSERT_EQ(files.textures.size(), 1u);
+
+  std::string modelPath;
+  {
+    RegisteredModel registered(files);
+    modelPath = registered.modelPath();
+    EXPECT_FALSE(fs::exists(registered.startFolder())) << "served from memory, not disk";
+    RecordedModelLoad recorded;
+    ASSERT_EQ(recorded.setupProblem(), "");
+    g_textureFolder = TextString(registered.textureFolder().c_str());
+    g_effectFolder = TextString(data.startFolder().c_str());
+    EXPECT_EQ(recorded.load(modelPath), 1u);
+    for (const std::string& line : recorded.logLines()) EXPECT_FALSE(loadTrouble(line)) << line;
+    // The tangent build may split vertices; the triangles stay as converted.
+    EXPECT_EQ(recorded.loader().mesh.indices.count, 3 * summary.triangles);
+    EXPECT_GE(recorded.loader().mesh.positions.count, summary.vertices);
+  }
+  EXPECT_EQ(find_memory_file(modelPath), nullptr);
+  RecordedModelLoad afterwards;
+  EXPECT_EQ(afterwards.load(modelPath), 0u);
+}
