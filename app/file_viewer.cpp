@@ -20,6 +20,7 @@
 #include "app/screenshot.h"
 #include "app/window.h"
 #include "base/log.h"
+#include "platform/fx/effect_cache.h"
 #include "platform/win/display.h"
 #include "render/font.h"
 
@@ -157,6 +158,9 @@ int ShowModel(const ViewerOptions& options, const ModelFileCheck& file, const Da
   ModelSession::Hooks hooks;
   hooks.loadFor = [&loads](const ModelFileCheck& opened) { return loads.LoadFor(opened); };
   hooks.filesOf = [&loads](const ModelFileCheck& opened) { return loads.FilesOf(opened); };
+  // A reload reads every file again, the effects' includes too, which the
+  // compiled-effect cache does not compare.
+  hooks.beforeLoad = [] { fx::shared_effect_cache().clear(); };
   hooks.opened = [window](const ModelFileCheck& opened) {
     SetWindowTextA(window, TitleFor(opened).c_str());
   };

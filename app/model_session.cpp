@@ -13,6 +13,25 @@ std::string FileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The text with the folders of the paths in it taken off ("/a/b/../c.fx(18):
+// error" becomes "c.fx(18): error"): the file name is what the user needs,
+// and the line stays short enough to read.
+std::string WithoutFolders(const std::string& text) {
+  std::string shortened;
+  size_t wordStart = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    const bool end = i == text.size() || text[i] == ' ' || text[i] == '(' || text[i] == ':' ||
+                     text[i] == '"' || text[i] == '\'';
+    if (!end) continue;
+    const std::string word = text.substr(wordStart, i - wordStart);
+    const size_t slash = word.find_last_of('/');
+    shortened += slash == std::string::npos ? word : word.substr(slash + 1);
+    if (i < text.size()) shortened += text[i];
+    wordStart = i + 1;
+  }
+  return shortened;
+}
+
 }  // namespace
 
 ModelSession::ModelSession(ViewerScene& scene, ModelFileCheck file, std::string logPath, bool watch,
@@ -50,6 +69,7 @@ void ModelSession::AfterFrame(uint32_t now) {
 }
 
 uint32_t ModelSession::Load(const ModelFileCheck& file, std::string* reason) {
+  if (hooks_.beforeLoad) hooks_.beforeLoad();
   const LoadReport report(logPath_);
   const uint32_t result = scene_.ReplaceModel(hooks_.loadFor(file));
   if (result == 0) {
@@ -88,6 +108,7 @@ bool ModelSession::Reload(uint32_t now) {
 }
 
 void ModelSession::Show(std::string text, uint32_t now, bool untilLoaded) {
+  text = WithoutFolders(text);
   if (text.size() > kLongestNotice) text = text.substr(0, kLongestNotice - 3) + "...";
   notice_ = std::move(text);
   noticeStart_ = now;

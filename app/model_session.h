@@ -28,6 +28,9 @@ class ModelSession {
     std::function<std::vector<std::string>(const ModelFileCheck&)> filesOf;
     // Told the new file after it replaced the model (the window title).
     std::function<void(const ModelFileCheck&)> opened;
+    // Before every load: forgets what earlier loads kept (compiled effects),
+    // so that the files are read as they are now.
+    std::function<void()> beforeLoad;
   };
 
   // file is the model the scene's set-up loaded; logPath the loader log the
