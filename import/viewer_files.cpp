@@ -4,50 +4,27 @@
 #include <cctype>
 #include <filesystem>
 
-#include "render/font_table.h"
-#include "tools/demo_generator/demo_font.h"
+#include "base/program_data.h"
 #include "tools/demo_generator/demo_layout.h"
-#include "tools/demo_generator/demo_textures.h"
-#include "tools/demo_generator/wall_model.h"
-#include "tools/model_writer/model_writer.h"
 #include "tools/model_writer/script_writer.h"
 
 namespace fs = std::filesystem;
 
-#ifndef MESHCONV_FONT_FILE
-#define MESHCONV_FONT_FILE ""
-#endif
-
 namespace {
 
-// The bundled demo's wall textures are this size too.
-constexpr int kWallTextureSize = 512;
-
-bool writeWall(const fs::path& bin, const fs::path& texture, std::vector<std::string>* written) {
-  const DemoModel wall = makeWall();
-  const std::string model = (bin / demo::kWallModel).string();
-  const std::string script = (bin / scriptPathFor(demo::kWallModel)).string();
-  const std::string colour = (texture / demo::kWallTexture).string();
-  const std::string bump = (texture / demo::kWallNormalMap).string();
-  if (!writeModelFile(model, wall.model) || !writeScriptFile(script, wall.script) ||
-      !writeBmp(colour, brickColour(kWallTextureSize)) ||
-      !writeBmp(bump, brickNormalMap(kWallTextureSize))) {
-    return false;
+// Copies each name from one folder into another; false with a reason at the
+// first that cannot be copied.
+bool copyNamed(const fs::path& from, const fs::path& to, std::initializer_list<std::string> names,
+               std::vector<std::string>* written, std::string* problem) {
+  for (const std::string& name : names) {
+    std::error_code code;
+    fs::copy_file(from / name, to / name, fs::copy_options::overwrite_existing, code);
+    if (code) {
+      *problem = "cannot copy " + (from / name).string() + ": " + code.message();
+      return false;
+    }
+    written->push_back((to / name).string());
   }
-  written->insert(written->end(), {model, script, colour, bump});
-  return true;
-}
-
-bool writeFont(const fs::path& bin, std::vector<std::string>* written, std::string* problem) {
-  FontAtlas atlas;
-  if (!rasteriseFont(MESHCONV_FONT_FILE, &atlas, problem)) return false;
-  const std::string image = (bin / demo::kFontImage).string();
-  const std::string table = (bin / demo::kFontTable).string();
-  if (!writeBmp(image, atlas.image) || !WriteFontTableFile(table.c_str(), atlas.glyphs)) {
-    *problem = "cannot write " + image;
-    return false;
-  }
-  written->insert(written->end(), {image, table});
   return true;
 }
 
@@ -55,13 +32,21 @@ bool writeFont(const fs::path& bin, std::vector<std::string>* written, std::stri
 
 bool writeViewerFiles(const std::string& outDir, std::vector<std::string>* written,
                       std::vector<std::string>* warnings, std::string* error) {
+  const ProgramDataLookup data = programData();
+  if (!data.found()) {
+    *error = "cannot copy the wall: " + data.failure();
+    return false;
+  }
   const fs::path bin = fs::path(outDir) / "bin";
-  if (!writeWall(bin, fs::path(outDir) / "texture", written)) {
-    *error = "cannot write the wall into " + outDir;
+  if (!copyNamed(data.startFolder(), bin, {demo::kWallModel, scriptPathFor(demo::kWallModel)},
+                 written, error) ||
+      !copyNamed(data.textureFolder(), fs::path(outDir) / "texture",
+                 {demo::kWallTexture, demo::kWallNormalMap}, written, error)) {
     return false;
   }
   std::string problem;
-  if (!writeFont(bin, written, &problem)) {
+  if (!copyNamed(data.startFolder(), bin, {demo::kFontImage, demo::kFontTable}, written,
+                 &problem)) {
     warnings->push_back("no bitmap font (" + problem + "); the viewer runs without its text");
   }
   return true;

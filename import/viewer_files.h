@@ -2,12 +2,13 @@
 #include <string>
 #include <vector>
 
-// The files the viewer needs besides the model: the demo's wall "wall.x_out"
-// (which it always loads) with its script in outDir/bin and its textures in
-// outDir/texture, and the bitmap font "font.bmp" / "font.fnd" in outDir/bin.
-// written receives the paths. False with a reason when the wall cannot be
-// written; a font that cannot be made is a warning (the viewer then runs
-// without its text).
+// The files the viewer needs besides the model, copied from the program's
+// data folder (base/program_data.h): the wall "wall.x_out" (which it always
+// loads) with its script into outDir/bin and its textures into
+// outDir/texture, and the bitmap font "font.bmp" / "font.fnd" into
+// outDir/bin. written receives the paths. False with a reason when there is
+// no data folder or the wall cannot be copied; a missing font is a warning
+// (the viewer then runs without its text).
 bool writeViewerFiles(const std::string& outDir, std::vector<std::string>* written,
                       std::vector<std::string>* warnings, std::string* error);
 
