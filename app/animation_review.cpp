@@ -71,6 +71,9 @@ void AnimationReview::FollowClip(ViewerScene& scene, bool takeOver) {
   const RenderModel& model = scene.Model();
   const int32_t index = scene.controls.animationIndex;
   if (!takeOver && &model == clipModel_ && index == clipIndex_) return;
+  // A model that replaced the last one (the old one still existed when the
+  // new one was made, so the two never share an address) needs its mesh read.
+  if (&model != clipModel_) meshOf_ = nullptr;
   clipModel_ = &model;
   clipIndex_ = index;
   const NamedAnimation* clip = CurrentClip(model, index);

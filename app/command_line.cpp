@@ -82,6 +82,10 @@ std::optional<std::string> ApplyValue(const std::string& name, const std::string
     const auto seconds = ParseSeconds(value);
     if (!seconds) return "--animation-time takes seconds from 0 (not \"" + value + "\")";
     options.animationTime = *seconds;
+  } else if (name == "--animation-key") {
+    const auto key = ParseWhole(value, 0, 1000000);
+    if (!key) return "--animation-key takes a key number from 0 (not \"" + value + "\")";
+    options.animationKey = static_cast<int>(*key);
   } else if (name == "--up") {
     const auto up = ParseUp(value);
     if (!up) return "--up takes one of +X -X +Y -Y +Z -Z (not \"" + value + "\")";
@@ -92,7 +96,7 @@ std::optional<std::string> ApplyValue(const std::string& name, const std::string
 
 bool TakesValue(const std::string& name) {
   return name == "--output" || name == "--resolution" || name == "--animation-index" ||
-         name == "--animation-time" || name == "--up";
+         name == "--animation-time" || name == "--animation-key" || name == "--up";
 }
 
 }  // namespace
@@ -135,7 +139,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       continue;
     }
     if (equals != std::string::npos &&
-        (name == "--pcf" || name == "--shadow-map" || name == "--watch")) {
+        (name == "--pcf" || name == "--shadow-map" || name == "--watch" || name == "--skeleton" ||
+         name == "--wireframe" || name == "--normals")) {
       return UsageError(name + " takes no value");
     }
     if (argument == "--pcf") {
@@ -144,6 +149,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       options.shadowMap = true;
     } else if (argument == "--watch") {
       options.watch = true;
+    } else if (argument == "--skeleton") {
+      options.skeleton = true;
+    } else if (argument == "--wireframe") {
+      options.wireframe = true;
+    } else if (argument == "--normals") {
+      options.normals = true;
     } else {
       return UsageError("unknown option " + argument);
     }
@@ -169,6 +180,10 @@ std::string UsageText() {
          "  --resolution=W,H          window or image size (default 800,600)\n"
          "  --animation-index=N       the clip to play (default 0)\n"
          "  --animation-time=SECONDS  the animation's time at the first frame (default 0)\n"
+         "  --animation-key=K         show key K of the clip (from 0), paused\n"
+         "  --skeleton                start with the skeleton shown (B)\n"
+         "  --wireframe               start with the wireframe shown (W)\n"
+         "  --normals                 start with normals and tangents shown (N)\n"
          "  --up=AXIS                 the up axis: +X -X +Y -Y +Z -Z (default: the file's)\n"
          "  --pcf                     start with shadow filtering (PCF) on\n"
          "  --shadow-map              start with the shadow map shown\n"
@@ -177,7 +192,10 @@ std::string UsageText() {
          "  --version                 print the version\n"
          "\n"
          "In the window: O shadow map, P PCF, right button next clip, F5 reload,\n"
-         "drop a file to open it, Escape quits.\n"
+         "drop a file to open it, Escape quits. Animation review: Space pause/play,\n"
+         "Right/Left next/previous key (paused), Home/End first/last key, Page Up/Down\n"
+         "next/previous clip, +/- speed, B skeleton, W wireframe, N normals, F12\n"
+         "screenshot, H help; click or drag the timeline to seek.\n"
          "\n"
          "Exit status: 0 shown or written, 1 the model could not be loaded or\n"
          "rendered (the reason is printed), 2 bad usage.\n";

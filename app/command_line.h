@@ -18,6 +18,10 @@ struct ViewerOptions {
   bool pcf = false;
   bool shadowMap = false;
   bool watch = false;
+  int animationKey = -1;  // a key of the clip to show paused; -1 plays
+  bool skeleton = false;
+  bool wireframe = false;
+  bool normals = false;
 };
 
 enum class CommandAction { kView, kHelp, kVersion, kUsageError };

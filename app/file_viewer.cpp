@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 
+#include "app/animation_review.h"
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/device.h"
@@ -122,6 +123,22 @@ SceneSettings SettingsFor(const ViewerOptions& options) {
   return settings;
 }
 
+int32_t ClipKeyCount(const RenderModel& model, int32_t index) {
+  const BoundedArray<NamedAnimation>* clips = model.GetAnimations();
+  if (clips == nullptr || index < 0 || index >= clips->count) return 0;
+  return (*clips)[index].frames.count;
+}
+
+ReviewOptions ReviewFor(const ViewerOptions& options) {
+  ReviewOptions review;
+  review.active = true;
+  review.skeleton = options.skeleton;
+  review.wireframe = options.wireframe;
+  review.normals = options.normals;
+  review.animationKey = options.animationKey;
+  return review;
+}
+
 // The window and the device exist: builds the scene and shows it, or writes
 // its first frame.
 int ShowModel(const ViewerOptions& options, const ModelFileCheck& file, const DataFolders& data,
@@ -137,7 +154,9 @@ int ShowModel(const ViewerOptions& options, const ModelFileCheck& file, const Da
                            return *loaded;
                          },
                          DataWallLoad(data), DataFontLoad(data)};
+  AnimationReview review(ReviewFor(options));
   ViewerScene scene(services, SettingsFor(options));
+  review.Attach(scene);
   scene.SetUp();
   if (loaded.value_or(0) == 0) return Failure(file.path, LoadFailureReason(report));
   const int32_t clips = ClipCount(scene.Model());
@@ -145,6 +164,14 @@ int ShowModel(const ViewerOptions& options, const ModelFileCheck& file, const Da
     return UsageFailure("--animation-index=" + std::to_string(options.animationIndex) +
                         " is out of range for " + FileName(file.path) + ": " +
                         ClipList(scene.Model()));
+  }
+  if (options.animationKey >= 0) {
+    const int32_t keys = ClipKeyCount(scene.Model(), options.animationIndex);
+    if (options.animationKey >= keys) {
+      return UsageFailure("--animation-key=" + std::to_string(options.animationKey) +
+                          " is out of range for " + FileName(file.path) + ": its clip has " +
+                          std::to_string(keys) + " keys");
+    }
   }
 
   if (!options.output.empty()) {

@@ -57,6 +57,17 @@ TEST(CommandLine, ADashNamesAFileAfterTheEndOfTheOptions) {
   EXPECT_TRUE(parsed.options.pcf);
 }
 
+TEST(CommandLine, ReviewOptionsStartTheViewsAndTheKey) {
+  const ParsedCommandLine parsed =
+      Parse({"--animation-key", "7", "--skeleton", "--wireframe", "--normals", "m.x_out"});
+  ASSERT_EQ(parsed.action, CommandAction::kView) << parsed.error;
+  EXPECT_EQ(parsed.options.animationKey, 7);
+  EXPECT_TRUE(parsed.options.skeleton && parsed.options.wireframe && parsed.options.normals);
+  const ParsedCommandLine plain = Parse({"m.x_out"});
+  EXPECT_EQ(plain.options.animationKey, -1);
+  EXPECT_FALSE(plain.options.skeleton || plain.options.wireframe || plain.options.normals);
+}
+
 TEST(CommandLine, BadUsageSaysWhatIsWrong) {
   struct Case {
     std::vector<std::string> arguments;
@@ -84,6 +95,9 @@ TEST(CommandLine, BadUsageSaysWhatIsWrong) {
       {{"--up=Q", "a.fbx"}, "--up"},
       {{"--up=+YZ", "a.fbx"}, "--up"},
       {{"--pcf=1", "a.fbx"}, "--pcf takes no value"},
+      {{"--animation-key=-2", "a.fbx"}, "--animation-key"},
+      {{"--animation-key=last", "a.fbx"}, "--animation-key"},
+      {{"--skeleton=yes", "a.fbx"}, "--skeleton takes no value"},
   };
   for (const Case& c : cases) {
     const ParsedCommandLine parsed = Parse(c.arguments);
@@ -106,7 +120,8 @@ TEST(CommandLine, TheUpAxisIsWrittenOneWayWhateverTheCaseOrSign) {
 TEST(CommandLine, TheHelpNamesEveryOption) {
   const std::string help = UsageText();
   for (const char* option : {"--output", "--resolution", "--animation-index", "--animation-time",
-                             "--up", "--pcf", "--shadow-map", "--watch", "--help", "--version"}) {
+                             "--up", "--pcf", "--shadow-map", "--watch", "--help", "--version",
+                             "--animation-key", "--skeleton", "--wireframe", "--normals"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
 }

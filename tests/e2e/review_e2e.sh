@@ -180,5 +180,33 @@ else
 fi
 stop
 
+# The viewer opened on the file: --output with --animation-key draws the pose
+# the window shows after Space, Home and Right three times.
+"$meshview" "$bin/anim_test.x_out" --output="$out/key-3.png" --animation-key=3 \
+  >"$out/output.out" 2>&1 || fail "--output" "$(cat "$out/output.out")"
+(cd "$bin" && exec "$meshview" anim_test.x_out >"$out/file-viewer.out" 2>&1) &
+viewer=$!
+window=""
+for _ in $(seq 1 240); do
+  window=$(xdotool search --name "meshview - anim_test.x_out" 2>/dev/null | head -1)
+  [ -n "$window" ] && break
+  kill -0 "$viewer" 2>/dev/null || break
+  sleep 0.5
+done
+if [ -z "$window" ]; then
+  fail "--animation-key" "the viewer did not open its window on the file"
+else
+  xdotool windowfocus --sync "$window" mousemove --window "$window" 790 300
+  pause 3
+  key space Home Right Right Right
+  stepped=$(shot file-key-3)
+  if [ -s "$out/key-3.png" ] && same "$out/key-3.png" "$stepped" "$SCENE"; then
+    pass "--output with --animation-key=3 equals the window after Home and Right x3"
+  else
+    fail "--animation-key" "$(diff_px "$out/key-3.png" "$stepped" "$SCENE") px differ"
+  fi
+  stop
+fi
+
 echo "$failures check(s) failed"
 [ "$failures" -eq 0 ]
