@@ -20,6 +20,9 @@ struct ReviewOptions {
   bool normals = false;
   // A key of the clip to show, paused, from the start; -1 plays on.
   int32_t animationKey = -1;
+  // The status line and timeline; an image written to a file shows the
+  // model and its overlays without them.
+  bool screenText = true;
 };
 
 // The animation review: pause, step, first/last key, clips, speed, the
