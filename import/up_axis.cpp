@@ -45,6 +45,12 @@ Mat4d rowsOf(const Vec3d& x, const Vec3d& y, const Vec3d& z) {
   return m;
 }
 
+Vec3d unitVector(int axis, int sign) {
+  Vec3d v;
+  (axis == 0 ? v.x : axis == 1 ? v.y : v.z) = sign;
+  return v;
+}
+
 }  // namespace
 
 bool parseUpAxis(const std::string& text, UpAxis* up) {
@@ -74,6 +80,13 @@ UpAxis declaredUpAxis(const aiScene& scene, const std::string& path) {
     metadataInt(scene, "UpAxisSign", &sign);
     up.axis = axis;
     up.sign = sign < 0 ? -1 : 1;
+    int front = -1;
+    if (metadataInt(scene, "FrontAxis", &front) && front >= 0 && front <= 2 && front != axis) {
+      int frontSign = 1;
+      metadataInt(scene, "FrontAxisSign", &frontSign);
+      up.frontAxis = front;
+      up.frontSign = frontSign < 0 ? -1 : 1;
+    }
     return up;
   }
   std::string extension = std::filesystem::path(path).extension().string();
@@ -86,6 +99,17 @@ UpAxis declaredUpAxis(const aiScene& scene, const std::string& path) {
 }
 
 Mat4d uprightRotation(const UpAxis& up) {
+  if (up.frontAxis >= 0 && up.frontAxis <= 2 && up.frontAxis != up.axis) {
+    // The file's up, front and right (up x front, right-handed) become the
+    // output's y, z and x: each row holds where one file axis goes.
+    const Vec3d upward = unitVector(up.axis, up.sign);
+    const Vec3d front = unitVector(up.frontAxis, up.frontSign);
+    const Vec3d right{upward.y * front.z - upward.z * front.y,
+                      upward.z * front.x - upward.x * front.z,
+                      upward.x * front.y - upward.y * front.x};
+    return rowsOf({right.x, upward.x, front.x}, {right.y, upward.y, front.y},
+                  {right.z, upward.z, front.z});
+  }
   // Rows: where the file's x, y and z axes go.
   switch (up.axis * up.sign) {
     case 2:  // +Z

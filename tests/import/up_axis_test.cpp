@@ -42,6 +42,37 @@ TEST(UpAxis, EachAxisAndSignTurnsToPlusYByAProperRotation) {
   }
 }
 
+TEST(UpAxis, ADeclaredFrontFacesPlusZ) {
+  const struct {
+    int up, upSign, front, frontSign;
+  } cases[] = {{2, 1, 1, -1}, {2, 1, 0, 1}, {1, 1, 2, 1}, {0, -1, 2, -1}, {1, -1, 0, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.up << c.upSign << c.front << c.frontSign);
+    aiScene scene;
+    scene.mMetaData = aiMetadata::Alloc(4);
+    scene.mMetaData->Set(0, "UpAxis", int32_t(c.up));
+    scene.mMetaData->Set(1, "UpAxisSign", int32_t(c.upSign));
+    scene.mMetaData->Set(2, "FrontAxis", int32_t(c.front));
+    scene.mMetaData->Set(3, "FrontAxisSign", int32_t(c.frontSign));
+    const Mat4d turn = uprightRotation(declaredUpAxis(scene, "model.fbx"));
+    Vec3d up, front;
+    (c.up == 0 ? up.x : c.up == 1 ? up.y : up.z) = c.upSign;
+    (c.front == 0 ? front.x : c.front == 1 ? front.y : front.z) = c.frontSign;
+    const Vec3d upright = turn.transformDirection(up);
+    const Vec3d facing = turn.transformDirection(front);
+    EXPECT_NEAR(upright.y, 1.0, 1e-12);
+    EXPECT_NEAR(facing.z, 1.0, 1e-12);
+    EXPECT_NEAR(turn.determinant3(), 1.0, 1e-12);
+  }
+  // The usual Z-up file faces -Y; with or without saying so it turns the same way.
+  UpAxis zUp;
+  parseUpAxis("+Z", &zUp);
+  UpAxis zUpFacingMinusY = zUp;
+  zUpFacingMinusY.frontAxis = 1;
+  zUpFacingMinusY.frontSign = -1;
+  EXPECT_EQ(uprightRotation(zUp).maxDifference(uprightRotation(zUpFacingMinusY)), 0.0);
+}
+
 TEST(UpAxis, NamesTakeAnOptionalSignAndAnyCase) {
   UpAxis up;
   ASSERT_TRUE(parseUpAxis("z", &up));
