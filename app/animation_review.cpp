@@ -180,11 +180,17 @@ void AnimationReview::DrawOverlays(ViewerScene& scene) {
   if (!active_ || !(skeleton || wireframe || normals)) return;
   CDevice& device = scene.Device();
   RenderModel& model = scene.Model();
-  // The overlays sit where the model is drawn.
-  Matrix4 savedWorld;
-  const bool restore =
-      g_device != nullptr && g_device->GetTransform(D3DTS_WORLD, &savedWorld) == D3D_OK;
-  if (g_device != nullptr) g_device->SetTransform(D3DTS_WORLD, &scene.controls.modelRotation);
+  // The overlays sit where the main pass drew the model: its world and the
+  // camera's matrices (the device's own view may still be the light's).
+  const D3DTRANSFORMSTATETYPE kinds[3] = {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION};
+  const Matrix4 wanted[3] = {scene.controls.modelRotation, scene.instance.View,
+                             scene.instance.Proj};
+  Matrix4 saved[3];
+  bool restore[3] = {false, false, false};
+  for (int i = 0; i < 3 && g_device != nullptr; ++i) {
+    restore[i] = g_device->GetTransform(kinds[i], &saved[i]) == D3D_OK;
+    g_device->SetTransform(kinds[i], &wanted[i]);
+  }
 
   const bool animated = model.bones.count > 0 && model.palette.count >= model.bones.count;
   if (wireframe || normals) {
@@ -209,7 +215,9 @@ void AnimationReview::DrawOverlays(ViewerScene& scene) {
       DrawOverlayPoints(device, pose.joints, kJointColor);
     }
   }
-  if (restore) g_device->SetTransform(D3DTS_WORLD, &savedWorld);
+  for (int i = 0; i < 3; ++i) {
+    if (restore[i]) g_device->SetTransform(kinds[i], &saved[i]);
+  }
 }
 
 void AnimationReview::InputStep(ViewerScene& scene) {
