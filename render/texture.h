@@ -41,6 +41,9 @@ class Texture : public CBase {
 
  private:
   bool LoadAttempt(const char* path, int32_t size, D3DPOOL pool);
+  // One "<info> texture ..." line with the reason of the last attempt.
+  void ReportFailure(const char* path) const;
+  HRESULT lastResult_ = D3D_OK;
 
   bool loaded_ = false;
   int32_t width_ = 0;

@@ -1,6 +1,7 @@
 #include "platform/gl/gl_texture_file.h"
 
-#include <new>
+#include <utility>
+#include <vector>
 
 #include "platform/d3d9_util.h"
 #include "platform/gl/gl_device.h"
@@ -22,28 +23,19 @@ D3DXIMAGE_FILEFORMAT FileFormatOf(ImageFileType type) {
   }
 }
 
-// A8R8G8B8 texels (B, G, R, A bytes) from RGBA; texels matching the colour
-// key become transparent black, as D3DX does.
-bool ToArgbTexels(const RgbaImage& image, D3DCOLOR colorKey, std::vector<uint8_t>* texels) {
-  try {
-    texels->resize(image.rgba.size());
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  const uint8_t* in = image.rgba.data();
-  uint8_t* out = texels->data();
-  for (size_t i = 0; i < image.rgba.size(); i += 4) {
-    const D3DCOLOR argb = D3DCOLOR_ARGB(in[i + 3], in[i], in[i + 1], in[i + 2]);
+// RGBA bytes become A8R8G8B8 texels (B, G, R, A bytes) in place, so the
+// decoded image is the only texel buffer; texels matching the colour key
+// become transparent black, as D3DX does.
+void ToArgbTexels(std::vector<uint8_t>& rgba, D3DCOLOR colorKey) {
+  uint8_t* texel = rgba.data();
+  for (size_t i = 0; i < rgba.size(); i += 4) {
+    const D3DCOLOR argb = D3DCOLOR_ARGB(texel[i + 3], texel[i], texel[i + 1], texel[i + 2]);
     if (colorKey != 0 && argb == colorKey) {
-      out[i] = out[i + 1] = out[i + 2] = out[i + 3] = 0;
+      texel[i] = texel[i + 1] = texel[i + 2] = texel[i + 3] = 0;
       continue;
     }
-    out[i] = in[i + 2];
-    out[i + 1] = in[i + 1];
-    out[i + 2] = in[i];
-    out[i + 3] = in[i + 3];
+    std::swap(texel[i], texel[i + 2]);
   }
-  return true;
 }
 
 }  // namespace
@@ -71,11 +63,9 @@ HRESULT gl_create_texture_from_file(IDirect3DDevice9* device, LPCSTR file, UINT 
 
   const UINT targetWidth = TakesFileSize(width) ? image.width : width;
   const UINT targetHeight = TakesFileSize(height) ? image.height : height;
-  RgbaImage scaled;
-  if (!resize_image(image, targetWidth, targetHeight, &scaled)) return E_OUTOFMEMORY;
-  image = RgbaImage();
-  std::vector<uint8_t> texels;
-  if (!ToArgbTexels(scaled, colorKey, &texels)) return E_OUTOFMEMORY;
+  if (!fit_image(image, targetWidth, targetHeight)) return E_OUTOFMEMORY;
+  ToArgbTexels(image.rgba, colorKey);
+  const std::vector<uint8_t>& texels = image.rgba;
 
   const UINT chain = FullMipChainLength(targetWidth, targetHeight);
   UINT levels = mipLevels;

@@ -9,6 +9,7 @@
 #include <stb/stb_image_resize.h>
 
 #include "base/input_file.h"
+#include "base/log.h"
 
 namespace {
 
@@ -89,25 +90,69 @@ bool UncompressedTgaIsShort(const uint8_t* bytes, size_t size) {
   return size < needed;
 }
 
+// False with the reason when the size is over the dimension limit or the
+// pixel budget.
+bool WithinBudget(int width, int height, std::string& why) {
+  if (width <= 0 || height <= 0) {
+    why = "image has no pixels";
+    return false;
+  }
+  if (uint32_t(width) > kMaxImageDimension || uint32_t(height) > kMaxImageDimension) {
+    why = std::to_string(width) + " x " + std::to_string(height) + " pixels is larger than " +
+          std::to_string(kMaxImageDimension) + " pixels in a direction";
+    return false;
+  }
+  if (uint64_t(width) * uint64_t(height) > kMaxImagePixels) {
+    why = std::to_string(width) + " x " + std::to_string(height) +
+          " pixels is over the budget of " + std::to_string(kMaxImagePixels) + " pixels";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-bool decode_image(const uint8_t* bytes, size_t size, RgbaImage* image, ImageFileType* type) {
+bool decode_image(const uint8_t* bytes, size_t size, RgbaImage* image, ImageFileType* type,
+                  std::string* reason) {
+  std::string ignored;
+  std::string& why = reason ? *reason : ignored;
+  why.clear();
   if (type != nullptr) *type = ImageFileType::Unknown;
-  if (bytes == nullptr || size == 0 || image == nullptr) return false;
+  if (bytes == nullptr || size == 0 || image == nullptr) {
+    why = "empty file";
+    return false;
+  }
   const ImageFileType fileType = TypeOf(bytes, size);
   if (type != nullptr) *type = fileType;
-  if (fileType == ImageFileType::Tga && UncompressedTgaIsShort(bytes, size)) return false;
+  if (fileType == ImageFileType::Tga && UncompressedTgaIsShort(bytes, size)) {
+    why = "file ends before the image does";
+    return false;
+  }
 
-  ByteSource source{bytes, size, 0, false};
   const stbi_io_callbacks callbacks{ReadBytes, SkipBytes, AtEnd};
   int width = 0;
   int height = 0;
   int channels = 0;
+  ByteSource header{bytes, size, 0, false};
+  if (stbi_info_from_callbacks(&callbacks, &header, &width, &height, &channels) &&
+      !WithinBudget(width, height, why)) {
+    return false;
+  }
+  ByteSource source{bytes, size, 0, false};
   stbi_uc* pixels = stbi_load_from_callbacks(&callbacks, &source, &width, &height, &channels, 4);
-  if (pixels == nullptr) return false;
-  const bool whole = !source.overrun && width > 0 && height > 0;
+  if (pixels == nullptr) {
+    const char* failure = stbi_failure_reason();
+    why = failure ? failure : "not an image";
+    // stb's own dimension check speaks of "too large"; say which limit.
+    if (why == "too large") {
+      why = "larger than " + std::to_string(kMaxImageDimension) + " pixels in a direction";
+    }
+    return false;
+  }
   bool stored = false;
-  if (whole) {
+  if (source.overrun) {
+    why = "file ends before the image does";
+  } else if (WithinBudget(width, height, why)) {
     const size_t bytesOut = size_t(width) * size_t(height) * 4;
     try {
       image->rgba.assign(pixels, pixels + bytesOut);
@@ -115,7 +160,7 @@ bool decode_image(const uint8_t* bytes, size_t size, RgbaImage* image, ImageFile
       image->height = uint32_t(height);
       stored = true;
     } catch (const std::bad_alloc&) {
-      stored = false;
+      why = "out of memory";
     }
   }
   stbi_image_free(pixels);
@@ -128,31 +173,31 @@ ImageLoad load_image_file(const char* path, RgbaImage* image, ImageFileType* typ
   std::vector<uint8_t> bytes;
   InputStatus status;
   if (!read_input_file(path, InputKind::Image, bytes, &status)) {
-    return status.missing ? ImageLoad::Missing : ImageLoad::Undecodable;
+    return status.missing ? ImageLoad::Missing : ImageLoad::Undecodable;  // refusal logged
   }
-  return decode_image(bytes.data(), bytes.size(), image, type) ? ImageLoad::Loaded
-                                                               : ImageLoad::Undecodable;
+  std::string reason;
+  if (decode_image(bytes.data(), bytes.size(), image, type, &reason)) return ImageLoad::Loaded;
+  const std::string line = "<error> cannot decode " + status.path + ": " + reason;
+  log_text(line.c_str());
+  return ImageLoad::Undecodable;
 }
 
-bool resize_image(const RgbaImage& source, uint32_t width, uint32_t height, RgbaImage* result) {
-  if (width == 0 || height == 0 || source.width == 0 || source.height == 0) return false;
-  if (width == source.width && height == source.height) {
-    *result = source;
-    return true;
-  }
-  RgbaImage scaled;
+bool fit_image(RgbaImage& image, uint32_t width, uint32_t height) {
+  if (width == 0 || height == 0 || image.width == 0 || image.height == 0) return false;
+  if (width == image.width && height == image.height) return true;
+  std::vector<uint8_t> scaled;
   try {
-    scaled.rgba.resize(size_t(width) * height * 4);
+    scaled.resize(size_t(width) * height * 4);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  scaled.width = width;
-  scaled.height = height;
   const int done = stbir_resize_uint8_generic(
-      source.rgba.data(), int(source.width), int(source.height), int(source.width * 4),
-      scaled.rgba.data(), int(width), int(height), int(width * 4), 4, 3, 0, STBIR_EDGE_CLAMP,
-      STBIR_FILTER_TRIANGLE, STBIR_COLORSPACE_LINEAR, nullptr);
+      image.rgba.data(), int(image.width), int(image.height), int(image.width * 4), scaled.data(),
+      int(width), int(height), int(width * 4), 4, 3, 0, STBIR_EDGE_CLAMP, STBIR_FILTER_TRIANGLE,
+      STBIR_COLORSPACE_LINEAR, nullptr);
   if (!done) return false;
-  *result = std::move(scaled);
+  image.rgba = std::move(scaled);
+  image.width = width;
+  image.height = height;
   return true;
 }
