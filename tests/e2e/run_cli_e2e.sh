@@ -179,24 +179,44 @@ for _ in $(seq 1 120); do
 done
 echo "window=$window"
 [ -n "$window" ] || exit 1
-shot() { sleep "${2:-2}"; import -window "$window" "$out/window-$1.png"; }
-shot start
+count_px() {
+  convert "$1" -crop "$2" +repage -fx "$3" -format "%[fx:round(mean*w*h)]" info:
+}
+HUD_YELLOW='r>0.5 && g>0.5 && b<0.3'
+CLOTH='g>0.15 && b>r+0.15 && b>g+0.08'
+# Takes screenshots until TEST (a shell condition on $n, the count of COLOUR
+# pixels in GEOMETRY) holds, for at most 30 s; the last one is kept.
+shot_until() {
+  local name=$1 geometry=$2 colour=$3 test=$4 n
+  for _ in $(seq 1 60); do
+    import -window "$window" "$out/window-$name.png"
+    n=$(count_px "$out/window-$name.png" "$geometry" "$colour")
+    eval "$test" && return 0
+    sleep 0.5
+  done
+  return 1
+}
+# The first frames: the help lines drawn and the blue figure in view.
+shot_until start 220x80+0+0 "$HUD_YELLOW" '[ "$n" -gt 300 ]'
+shot_until start 400x450+400+100 "$CLOTH" '[ "$n" -gt 2000 ]'
 # An edit to an included file: the lit colour's channels swapped.
 sed -i 's/return float4(color.rgb \* (AMBIENT/return float4(color.bgr * (AMBIENT/' \
   "$live/effect/model_passes.fxh"
-shot edited 3
-# A broken effect: the previous one keeps running, the message shows.
+shot_until edited 400x450+400+100 "$CLOTH" '[ "$n" -lt 100 ]'
+# A broken effect: the previous one keeps running, the message shows below
+# the five help lines.
 printf '\nthis line is not HLSL\n' >>"$live/effect/skinned.fx"
-shot broken 3
+shot_until broken 700x16+0+80 "$HUD_YELLOW" '[ "$n" -gt 100 ]'
 alive=0
 kill -0 "$viewer" 2>/dev/null && alive=1
 echo "alive-after-broken=$alive"
 # Mended again.
 sed -i '/this line is not HLSL/d' "$live/effect/skinned.fx"
-shot mended 3
+shot_until mended 700x16+0+80 "$HUD_YELLOW" '[ "$n" -lt 20 ]'
 # F5 loads everything again.
 xdotool windowfocus --sync "$window" key F5 2>/dev/null
-shot f5 2
+sleep 2
+import -window "$window" "$out/window-f5.png"
 xdotool windowfocus --sync "$window" key Escape 2>/dev/null
 ( sleep 20; kill "$viewer" 2>/dev/null ) & watchdog=$!
 wait "$viewer"
