@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "model/model_loader.h"
-#include "model/vertex_layout.h"
+#include "model/vertex_record_plan.h"
 #include "render/render_model.h"
 
 bool ModelLoader::uploadbuffers(RenderModel& target, const MeshGeometry& geometry) {
@@ -25,19 +25,19 @@ bool ModelLoader::uploadbuffers(RenderModel& target, const MeshGeometry& geometr
 
 bool ModelLoader::uploadvertices(RenderModel& target, MeshGeometry& geometry) {
   log_text("uploading vertices");
-  const VertexLayout layout = planVertexLayout(geometry);
+  const VertexRecordPlan layout = planVertexRecord(geometry);
   switch (layout.problem) {
-    case VertexLayout::Problem::NoPositions:
+    case VertexRecordPlan::Problem::NoPositions:
       log_text("<error> Vectors not loaded... phew!");
       return false;
-    case VertexLayout::Problem::BadWeightsPerVertex:
+    case VertexRecordPlan::Problem::BadWeightsPerVertex:
       log_int("<error> blendpervertex nonsense .ModelLoader::uploadvertices(). val:",
               static_cast<int32_t>(geometry.weightsPerVertex));
       return false;
     default:
       break;
   }
-  if (layout.weights != VertexLayout::kAbsent) {
+  if (layout.weights != VertexRecordPlan::kAbsent) {
     log_int("id.blendpervertex ", static_cast<int32_t>(geometry.weightsPerVertex));
   }
   if (layout.tangentsDropped) {
@@ -46,7 +46,7 @@ bool ModelLoader::uploadvertices(RenderModel& target, MeshGeometry& geometry) {
         "tangents!");
     geometry.hasTangents = 0;
   }
-  if (layout.problem == VertexLayout::Problem::TooManyTextureSets) {
+  if (layout.problem == VertexRecordPlan::Problem::TooManyTextureSets) {
     log_int("<error> SV vectors can't be put in vertex struct... texnum already: ",
             static_cast<int32_t>(layout.textureSets));
     return false;

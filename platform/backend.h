@@ -14,19 +14,21 @@ class GraphicsBackend {
   // Both loaders receive a device of this backend (or null, which they
   // reject with D3DERR_INVALIDCALL).
   virtual HRESULT CreateTextureFromFile(IDirect3DDevice9* device, LPCSTR file, UINT width,
-                                        UINT height, UINT mipLevels, DWORD usage,
-                                        D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                        DWORD mipFilter, D3DCOLOR colorKey,
-                                        D3DXIMAGE_INFO* sourceInfo, PALETTEENTRY* palette,
-                                        IDirect3DTexture9** texture) = 0;
+                                        UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                        D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                        D3DCOLOR colorKey, D3DXIMAGE_INFO* sourceInfo,
+                                        PALETTEENTRY* palette, IDirect3DTexture9** texture) = 0;
   virtual HRESULT CreateEffectFromFile(IDirect3DDevice9* device, LPCSTR file,
-                                       const D3DXMACRO* defines, ID3DXInclude* include,
-                                       DWORD flags, ID3DXEffectPool* pool, ID3DXEffect** effect,
+                                       const D3DXMACRO* defines, ID3DXInclude* include, DWORD flags,
+                                       ID3DXEffectPool* pool, ID3DXEffect** effect,
                                        ID3DXBuffer** compilationErrors) = 0;
 };
 
 // The backend in use: an installed one, else the default of this build.
 GraphicsBackend& CurrentGraphicsBackend();
+
+// The build's own backend, in use while no other is installed.
+GraphicsBackend& DefaultGraphicsBackend();
 
 // Installs a backend (not owned; null returns to the default) and gives back
 // the one installed before.

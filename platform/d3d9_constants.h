@@ -462,8 +462,5 @@ enum D3DTEXTUREFILTERTYPE : uint32_t {
   D3DTEXF_GAUSSIANQUAD = 7,
 };
 
-// Limits of this implementation's devices.
-inline constexpr DWORD kMaxTextureStages = 8;
-inline constexpr DWORD kMaxSamplers = 16;
-inline constexpr DWORD kMaxStreams = 16;
-inline constexpr DWORD kMaxRenderTargets = 1;
+// The limits of this implementation's devices live with the other device rules.
+#include "platform/d3d9_caps.h"  // IWYU pragma: export

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "platform/d3d9_util.h"
+#include "platform/d3d9_rules.h"
 #include "platform/gl/gl_names.h"
 
 GlVertexBuffer* AsGlVertexBuffer(IDirect3DVertexBuffer9* buffer) {
@@ -39,20 +39,20 @@ GlBufferStorage::~GlBufferStorage() {
 }
 
 HRESULT GlBufferStorage::Lock(UINT offset, UINT size, void** data, DWORD flags) {
-  if (data == nullptr) return D3DERR_INVALIDCALL;
-  *data = nullptr;
-  const uint64_t length = bytes_.size();
-  if (size == 0 && offset <= length) size = UINT(length - offset);
-  if (offset > length || uint64_t(offset) + size > length) return D3DERR_INVALIDCALL;
-  *data = bytes_.data() + offset;
+  if (data != nullptr) *data = nullptr;
+  size_t begin = 0;
+  size_t end = 0;
+  const HRESULT checked = ResolveLockRange(Length(), offset, size, data, &begin, &end);
+  if (checked != D3D_OK) return checked;
+  *data = bytes_.data() + begin;
   ++locks_;
-  if ((flags & D3DLOCK_READONLY) == 0 && size > 0) {
+  if ((flags & D3DLOCK_READONLY) == 0 && end > begin) {
     if (dirtyBegin_ == dirtyEnd_) {
-      dirtyBegin_ = offset;
-      dirtyEnd_ = size_t(offset) + size;
+      dirtyBegin_ = begin;
+      dirtyEnd_ = end;
     } else {
-      if (offset < dirtyBegin_) dirtyBegin_ = offset;
-      if (size_t(offset) + size > dirtyEnd_) dirtyEnd_ = size_t(offset) + size;
+      if (begin < dirtyBegin_) dirtyBegin_ = begin;
+      if (end > dirtyEnd_) dirtyEnd_ = end;
     }
   }
   return D3D_OK;
@@ -72,12 +72,9 @@ HRESULT GlBufferStorage::Unlock() {
 
 HRESULT GlVertexBuffer::Create(std::shared_ptr<GlContext> context, UINT length, DWORD usage,
                                DWORD fvf, D3DPOOL pool, GlVertexBuffer** buffer) {
-  if (buffer == nullptr) return D3DERR_INVALIDCALL;
-  *buffer = nullptr;
-  const bool tooShort = fvf != 0 && length < VertexSizeOfFVF(fvf);
-  if (context == nullptr || length == 0 || tooShort || pool == D3DPOOL_SCRATCH) {
-    return D3DERR_INVALIDCALL;
-  }
+  if (buffer != nullptr) *buffer = nullptr;
+  const HRESULT checked = CheckVertexBuffer(length, fvf, pool, buffer, nullptr);
+  if (checked != D3D_OK || context == nullptr) return D3DERR_INVALIDCALL;
   GlVertexBuffer* made = new (std::nothrow) GlVertexBuffer();
   if (made == nullptr) return E_OUTOFMEMORY;
   made->desc_ = {D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf};
@@ -97,12 +94,9 @@ HRESULT GlVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
 
 HRESULT GlIndexBuffer::Create(std::shared_ptr<GlContext> context, UINT length, DWORD usage,
                               D3DFORMAT format, D3DPOOL pool, GlIndexBuffer** buffer) {
-  if (buffer == nullptr) return D3DERR_INVALIDCALL;
-  *buffer = nullptr;
-  const bool knownFormat = format == D3DFMT_INDEX16 || format == D3DFMT_INDEX32;
-  if (context == nullptr || length == 0 || !knownFormat || pool == D3DPOOL_SCRATCH) {
-    return D3DERR_INVALIDCALL;
-  }
+  if (buffer != nullptr) *buffer = nullptr;
+  const HRESULT checked = CheckIndexBuffer(length, format, pool, buffer, nullptr);
+  if (checked != D3D_OK || context == nullptr) return D3DERR_INVALIDCALL;
   GlIndexBuffer* made = new (std::nothrow) GlIndexBuffer();
   if (made == nullptr) return E_OUTOFMEMORY;
   made->desc_ = {format, D3DRTYPE_INDEXBUFFER, usage, pool, length};

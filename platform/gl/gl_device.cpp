@@ -3,19 +3,8 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/gl/gl_direct3d.h"
+#include "platform/d3d9_rules.h"
 #include "platform/gl/gl_names.h"
-
-namespace {
-
-template <class T>
-void Hold(T*& held, T* next) {
-  if (next != nullptr) next->AddRef();
-  if (held != nullptr) held->Release();
-  held = next;
-}
-
-}  // namespace
 
 GlDevice* AsGlDevice(IDirect3DDevice9* device) {
   return device != nullptr ? dynamic_cast<GlDevice*>(device) : nullptr;
@@ -27,9 +16,9 @@ D3DCOLOR GlImage::Pixel(UINT x, UINT y) const {
   return D3DCOLOR_ARGB(p[3], p[2], p[1], p[0]);
 }
 
-HRESULT GlDevice::Create(GlDirect3D* direct3d, std::shared_ptr<GlContext> context,
-                         D3DDEVTYPE type, DWORD behaviorFlags,
-                         const D3DPRESENT_PARAMETERS& parameters, GlDevice** device) {
+HRESULT GlDevice::Create(IDirect3D9* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
+                         DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters,
+                         GlDevice** device) {
   *device = nullptr;
   const UINT limit = UINT(context->MaxTextureSize());
   if (parameters.BackBufferWidth == 0 || parameters.BackBufferHeight == 0) {
@@ -38,8 +27,8 @@ HRESULT GlDevice::Create(GlDirect3D* direct3d, std::shared_ptr<GlContext> contex
   if (parameters.BackBufferWidth > limit || parameters.BackBufferHeight > limit) {
     return D3DERR_OUTOFVIDEOMEMORY;
   }
-  GlDevice* made = new (std::nothrow) GlDevice(direct3d, std::move(context), type,
-                                               behaviorFlags, parameters);
+  GlDevice* made =
+      new (std::nothrow) GlDevice(direct3d, std::move(context), type, behaviorFlags, parameters);
   if (made == nullptr) return E_OUTOFMEMORY;
   if (!made->MakeGlObjects()) {
     made->Release();
@@ -49,25 +38,24 @@ HRESULT GlDevice::Create(GlDirect3D* direct3d, std::shared_ptr<GlContext> contex
   return D3D_OK;
 }
 
-GlDevice::GlDevice(GlDirect3D* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
+GlDevice::GlDevice(IDirect3D9* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
                    DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters)
     : direct3d_(direct3d),
       context_(std::move(context)),
       type_(type),
       behaviorFlags_(behaviorFlags),
-      parameters_(parameters) {
+      parameters_(parameters),
+      state_(parameters.EnableAutoDepthStencil != 0, BackBufferDesc(parameters)) {
   direct3d_->AddRef();
-  SetDefaultStates();
 }
 
 bool GlDevice::MakeGlObjects() {
   context_->MakeCurrent();
-  backBuffer_ = GlSurface::MakeBackBuffer(context_, parameters_.BackBufferWidth,
-                                          parameters_.BackBufferHeight,
-                                          parameters_.BackBufferFormat);
+  backBuffer_ =
+      GlSurface::MakeBackBuffer(context_, parameters_.BackBufferWidth, parameters_.BackBufferHeight,
+                                parameters_.BackBufferFormat);
   if (backBuffer_ == nullptr) return false;
-  Hold(renderTarget_, backBuffer_);
-  FullTargetViewport();
+  bindings_.BindFirstTarget(backBuffer_);
   if (parameters_.EnableAutoDepthStencil &&
       !EnsureDepthBuffer(parameters_.BackBufferWidth, parameters_.BackBufferHeight)) {
     return false;
@@ -75,7 +63,6 @@ bool GlDevice::MakeGlObjects() {
   vertexArray_ = gl_make_name(GlNameKind::VertexArray);
   userVertices_ = gl_make_name(GlNameKind::Buffer);
   for (GLuint& sampler : samplers_) sampler = gl_make_name(GlNameKind::Sampler);
-  samplerDirty_.fill(true);
   if (!fixedFunction_.Build()) return false;
   // Direct3D's point sizes come from the vertex shader, in a core context
   // only with this switched on.
@@ -86,10 +73,7 @@ bool GlDevice::MakeGlObjects() {
 }
 
 GlDevice::~GlDevice() {
-  for (GlTexture*& texture : textures_) Hold(texture, static_cast<GlTexture*>(nullptr));
-  for (Stream& stream : streams_) Hold(stream.buffer, static_cast<GlVertexBuffer*>(nullptr));
-  Hold(indices_, static_cast<GlIndexBuffer*>(nullptr));
-  Hold(renderTarget_, static_cast<GlSurface*>(nullptr));
+  bindings_.UnbindAll();
   if (backBuffer_ != nullptr) backBuffer_->Release();
   context_->MakeCurrent();
   glBindVertexArray(0);
@@ -115,10 +99,8 @@ ULONG GlDevice::Release() {
 
 HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
                         DWORD Stencil) {
-  if ((Count > 0 && pRects == nullptr) || Flags == 0) return D3DERR_INVALIDCALL;
-  const bool depthOrStencil = (Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0;
-  if (depthOrStencil && !parameters_.EnableAutoDepthStencil) return D3DERR_INVALIDCALL;
-  if ((Flags & D3DCLEAR_ZBUFFER) && !(Z >= 0.0f && Z <= 1.0f)) return D3DERR_INVALIDCALL;
+  const HRESULT checked = CheckClear(Count, pRects, Flags, Z, parameters_.EnableAutoDepthStencil);
+  if (checked != D3D_OK) return checked;
   context_->MakeCurrent();
   if (!BindTarget()) return D3DERR_INVALIDCALL;
 
@@ -141,10 +123,11 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
   }
   // Direct3D clears the viewport (or the given rectangles inside it); rows
   // count from the top in GL memory as well.
-  const LONG left = LONG(viewport_.X);
-  const LONG top = LONG(viewport_.Y);
-  const LONG right = LONG(viewport_.X + viewport_.Width);
-  const LONG bottom = LONG(viewport_.Y + viewport_.Height);
+  const D3DVIEWPORT9& viewport = state_.Viewport();
+  const LONG left = LONG(viewport.X);
+  const LONG top = LONG(viewport.Y);
+  const LONG right = LONG(viewport.X + viewport.Width);
+  const LONG bottom = LONG(viewport.Y + viewport.Height);
   glEnable(GL_SCISSOR_TEST);
   const DWORD rectangles = Count > 0 ? Count : 1;
   for (DWORD i = 0; i < rectangles; ++i) {
@@ -163,15 +146,11 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
   return D3D_OK;
 }
 
-HRESULT GlDevice::BeginScene() {
-  if (inScene_) return D3DERR_INVALIDCALL;
-  inScene_ = true;
-  return D3D_OK;
-}
+HRESULT GlDevice::BeginScene() { return state_.BeginScene(); }
 
 HRESULT GlDevice::EndScene() {
-  if (!inScene_) return D3DERR_INVALIDCALL;
-  inScene_ = false;
+  const HRESULT ended = state_.EndScene();
+  if (ended != D3D_OK) return ended;
   context_->MakeCurrent();
   glFlush();
   return D3D_OK;
@@ -246,7 +225,8 @@ HRESULT GlDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOO
                                      IDirect3DVertexBuffer9** ppVertexBuffer,
                                      HANDLE* pSharedHandle) {
   if (ppVertexBuffer != nullptr) *ppVertexBuffer = nullptr;
-  if (ppVertexBuffer == nullptr || pSharedHandle != nullptr) return D3DERR_INVALIDCALL;
+  const HRESULT checked = CheckVertexBuffer(Length, FVF, Pool, ppVertexBuffer, pSharedHandle);
+  if (checked != D3D_OK) return checked;
   GlVertexBuffer* buffer = nullptr;
   const HRESULT result = GlVertexBuffer::Create(context_, Length, Usage, FVF, Pool, &buffer);
   *ppVertexBuffer = buffer;
@@ -254,18 +234,18 @@ HRESULT GlDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOO
 }
 
 HRESULT GlDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                    IDirect3DIndexBuffer9** ppIndexBuffer,
-                                    HANDLE* pSharedHandle) {
+                                    IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) {
   if (ppIndexBuffer != nullptr) *ppIndexBuffer = nullptr;
-  if (ppIndexBuffer == nullptr || pSharedHandle != nullptr) return D3DERR_INVALIDCALL;
+  const HRESULT checked = CheckIndexBuffer(Length, Format, Pool, ppIndexBuffer, pSharedHandle);
+  if (checked != D3D_OK) return checked;
   GlIndexBuffer* buffer = nullptr;
   const HRESULT result = GlIndexBuffer::Create(context_, Length, Usage, Format, Pool, &buffer);
   *ppIndexBuffer = buffer;
   return result;
 }
 
-HRESULT GlDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
-                                D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture,
+HRESULT GlDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                                D3DPOOL Pool, IDirect3DTexture9** ppTexture,
                                 HANDLE* pSharedHandle) {
   if (ppTexture != nullptr) *ppTexture = nullptr;
   if (ppTexture == nullptr || pSharedHandle != nullptr) return D3DERR_INVALIDCALL;
@@ -280,40 +260,18 @@ HRESULT GlDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usag
 
 HRESULT GlDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
                                   UINT OffsetInBytes, UINT Stride) {
-  GlVertexBuffer* buffer = AsGlVertexBuffer(pStreamData);
-  if (StreamNumber >= kMaxStreams || (pStreamData != nullptr && buffer == nullptr)) {
-    return D3DERR_INVALIDCALL;
-  }
-  Hold(streams_[StreamNumber].buffer, buffer);
-  streams_[StreamNumber].offset = OffsetInBytes;
-  streams_[StreamNumber].stride = Stride;
-  return D3D_OK;
+  return bindings_.SetStreamSource(StreamNumber, pStreamData, OffsetInBytes, Stride);
 }
 
 HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
-  GlIndexBuffer* buffer = AsGlIndexBuffer(pIndexData);
-  if (pIndexData != nullptr && buffer == nullptr) return D3DERR_INVALIDCALL;
-  Hold(indices_, buffer);
-  return D3D_OK;
+  return bindings_.SetIndices(pIndexData);
 }
 
-HRESULT GlDevice::SetFVF(DWORD FVF) {
-  fvf_ = FVF;
-  return D3D_OK;
-}
+HRESULT GlDevice::SetFVF(DWORD FVF) { return state_.SetFVF(FVF); }
 
-HRESULT GlDevice::GetFVF(DWORD* pFVF) {
-  if (pFVF == nullptr) return D3DERR_INVALIDCALL;
-  *pFVF = fvf_;
-  return D3D_OK;
-}
+HRESULT GlDevice::GetFVF(DWORD* pFVF) { return state_.GetFVF(pFVF); }
 
+// A system-memory texture is accepted and samples as no texture.
 HRESULT GlDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
-  GlTexture* texture = AsGlTexture(pTexture);
-  if (Stage >= kMaxSamplers || (pTexture != nullptr && texture == nullptr)) {
-    return D3DERR_INVALIDCALL;
-  }
-  // A system-memory texture is accepted and samples as no texture.
-  Hold(textures_[Stage], texture);
-  return D3D_OK;
+  return bindings_.SetTexture(Stage, pTexture);
 }

@@ -1,20 +1,20 @@
 #pragma once
+#include <epoxy/gl.h>
+
 #include <array>
 #include <map>
 #include <memory>
 #include <vector>
 
-#include <epoxy/gl.h>
-
 #include "platform/d3d9.h"
+#include "platform/d3d9_device_bindings.h"
+#include "platform/d3d9_device_state.h"
 #include "platform/gl/gl_buffers.h"
 #include "platform/gl/gl_context.h"
 #include "platform/gl/gl_fixed_function.h"
 #include "platform/gl/gl_shader.h"
 #include "platform/gl/gl_texture.h"
 #include "platform/gl/gl_vertex_input.h"
-
-class GlDirect3D;
 
 // A GL program that draws instead of the fixed-function pipeline while it is
 // set (the effect runtime's passes): its vertex inputs by HLSL semantic and
@@ -37,6 +37,21 @@ struct GlImage {
   D3DCOLOR Pixel(UINT x, UINT y) const;
 };
 
+// How the GL device holds what is bound to it: by counted reference.
+struct GlBoundObjects {
+  using Surface = GlSurface;
+  using VertexBuffer = GlVertexBuffer;
+  using IndexBuffer = GlIndexBuffer;
+  using Texture = GlTexture;
+  static GlSurface* From(IDirect3DSurface9* object) { return AsGlSurface(object); }
+  static GlVertexBuffer* From(IDirect3DVertexBuffer9* object) { return AsGlVertexBuffer(object); }
+  static GlIndexBuffer* From(IDirect3DIndexBuffer9* object) { return AsGlIndexBuffer(object); }
+  static GlTexture* From(IDirect3DTexture9* object) { return AsGlTexture(object); }
+  static void Keep(IUnknown* object) { object->AddRef(); }
+  static void Let(IUnknown* object) { object->Release(); }
+  static const D3DSURFACE_DESC& Desc(const GlSurface* surface) { return surface->Desc(); }
+};
+
 // The Direct3D 9 device on an OpenGL 3.3 core context. The back buffer is an
 // off-screen RGBA8 framebuffer of the created size with one D24S8
 // depth-stencil buffer, shared by every render target; Present scales it
@@ -45,9 +60,9 @@ struct GlImage {
 class GlDevice final : public IDirect3DDevice9 {
  public:
   // Made by GlDirect3D::CreateDevice.
-  static HRESULT Create(GlDirect3D* direct3d, std::shared_ptr<GlContext> context,
-                        D3DDEVTYPE type, DWORD behaviorFlags,
-                        const D3DPRESENT_PARAMETERS& parameters, GlDevice** device);
+  static HRESULT Create(IDirect3D9* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
+                        DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters,
+                        GlDevice** device);
 
   ULONG AddRef() override;
   ULONG Release() override;
@@ -61,8 +76,7 @@ class GlDevice final : public IDirect3DDevice9 {
   HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
   HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
   HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
-  HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
-                               DWORD* pValue) override;
+  HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
   HRESULT SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
   HRESULT GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) override;
   HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
@@ -111,12 +125,10 @@ class GlDevice final : public IDirect3DDevice9 {
   const GlImage& LastPresentedFrame() const { return lastPresented_; }
 
  private:
-  GlDevice(GlDirect3D* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
+  GlDevice(IDirect3D9* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
            DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters);
   ~GlDevice();
   bool MakeGlObjects();
-  void SetDefaultStates();
-  void FullTargetViewport();
 
   // Binds the current target's framebuffer (with the shared depth buffer)
   // and the viewport; false when the target cannot be drawn into.
@@ -124,43 +136,24 @@ class GlDevice final : public IDirect3DDevice9 {
   bool EnsureDepthBuffer(UINT width, UINT height);
   void ApplyRenderStates();
   void BindTexturesAndSamplers(bool fixedFunction);
-  FfSettings FixedFunctionSettings(const VertexLayout& layout) const;
+  FfSettings FixedFunctionSettings(const FvfLayout& layout) const;
   // Everything a draw needs except the draw call itself, with the vertices
   // in `buffer` from `offset` on.
   bool PrepareDraw(GLuint buffer, uintptr_t offset, GLsizei stride);
 
-  DWORD RenderStateValue(D3DRENDERSTATETYPE state) const;
-  float RenderStateFloat(D3DRENDERSTATETYPE state) const;
-
-  struct Stream {
-    GlVertexBuffer* buffer = nullptr;
-    UINT offset = 0;
-    UINT stride = 0;
-  };
-  static constexpr size_t kRenderStateCount = 256;
-  static constexpr size_t kStageStateCount = 33;
-  static constexpr size_t kSamplerStateCount = 14;
+  DWORD RenderStateValue(D3DRENDERSTATETYPE state) const { return state_.RenderState(state); }
+  float RenderStateFloat(D3DRENDERSTATETYPE state) const { return state_.RenderStateFloat(state); }
 
   ULONG references_ = 1;
-  GlDirect3D* direct3d_;
+  IDirect3D9* direct3d_;
   std::shared_ptr<GlContext> context_;
   D3DDEVTYPE type_;
   DWORD behaviorFlags_;
   D3DPRESENT_PARAMETERS parameters_;
 
-  std::array<DWORD, kRenderStateCount> renderStates_{};
-  std::array<std::array<DWORD, kStageStateCount>, kMaxTextureStages> stageStates_{};
-  std::array<std::array<DWORD, kSamplerStateCount>, kMaxSamplers> samplerStates_{};
-  std::array<bool, kMaxSamplers> samplerDirty_{};
-  std::map<DWORD, Matrix4> transforms_;
-  D3DVIEWPORT9 viewport_{};
+  D3D9DeviceState state_;
+  D3D9DeviceBindings<GlBoundObjects> bindings_;
   GlSurface* backBuffer_ = nullptr;
-  GlSurface* renderTarget_ = nullptr;
-  std::array<Stream, kMaxStreams> streams_{};
-  GlIndexBuffer* indices_ = nullptr;
-  DWORD fvf_ = 0;
-  std::array<GlTexture*, kMaxSamplers> textures_{};
-  bool inScene_ = false;
   const GlEffectProgram* effect_ = nullptr;
 
   GLuint vertexArray_ = 0;

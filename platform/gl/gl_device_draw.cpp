@@ -1,42 +1,33 @@
-#include "platform/gl/gl_device.h"
-
 #include <bit>
 
+#include "platform/d3d9_rules.h"
 #include "platform/d3d9_util.h"
+#include "platform/gl/gl_device.h"
 #include "platform/gl/gl_enums.h"
 
-namespace {
-
-Matrix4 TransformOr(const std::map<DWORD, Matrix4>& transforms, DWORD state) {
-  auto found = transforms.find(state);
-  if (found != transforms.end()) return found->second;
-  Matrix4 identity;
-  identity.setIdentity();
-  return identity;
-}
-
-}  // namespace
-
-FfSettings GlDevice::FixedFunctionSettings(const VertexLayout& layout) const {
+FfSettings GlDevice::FixedFunctionSettings(const FvfLayout& layout) const {
   FfSettings s;
   s.pretransformed = layout.pretransformed;
   s.hasColor = layout.Find(VertexSemantic::Color, 0) != nullptr;
   s.lighting = RenderStateValue(D3DRS_LIGHTING) != 0;
-  const Matrix4 world = TransformOr(transforms_, D3DTS_WORLD);
-  const Matrix4 view = TransformOr(transforms_, D3DTS_VIEW);
-  const Matrix4 projection = TransformOr(transforms_, D3DTS_PROJECTION);
+  const Matrix4 world = state_.Transform(D3DTS_WORLD);
+  const Matrix4 view = state_.Transform(D3DTS_VIEW);
+  const Matrix4 projection = state_.Transform(D3DTS_PROJECTION);
+  const D3DVIEWPORT9& viewport = state_.Viewport();
   s.worldView = world * view;
   s.worldViewProj = s.worldView * projection;
-  s.viewport[0] = float(viewport_.X);
-  s.viewport[1] = float(viewport_.Y);
-  s.viewport[2] = float(viewport_.Width);
-  s.viewport[3] = float(viewport_.Height);
+  s.viewport[0] = float(viewport.X);
+  s.viewport[1] = float(viewport.Y);
+  s.viewport[2] = float(viewport.Width);
+  s.viewport[3] = float(viewport.Height);
 
-  const auto& stage = stageStates_[0];
-  s.color = {ff_stage_op(stage[D3DTSS_COLOROP]), ff_stage_arg(stage[D3DTSS_COLORARG1]),
-             ff_stage_arg(stage[D3DTSS_COLORARG2])};
-  s.alpha = {ff_stage_op(stage[D3DTSS_ALPHAOP]), ff_stage_arg(stage[D3DTSS_ALPHAARG1]),
-             ff_stage_arg(stage[D3DTSS_ALPHAARG2])};
+  const auto stage = [this](D3DTEXTURESTAGESTATETYPE type) {
+    return state_.TextureStageState(0, type);
+  };
+  s.color = {ff_stage_op(stage(D3DTSS_COLOROP)), ff_stage_arg(stage(D3DTSS_COLORARG1)),
+             ff_stage_arg(stage(D3DTSS_COLORARG2))};
+  s.alpha = {ff_stage_op(stage(D3DTSS_ALPHAOP)), ff_stage_arg(stage(D3DTSS_ALPHAARG1)),
+             ff_stage_arg(stage(D3DTSS_ALPHAARG2))};
   // A disabled first stage disables the whole cascade: the diffuse colour
   // passes through, alpha included.
   if (s.color.op == FfStageOp::Disable) s.alpha.op = FfStageOp::Disable;
@@ -59,13 +50,14 @@ FfSettings GlDevice::FixedFunctionSettings(const VertexLayout& layout) const {
 bool GlDevice::PrepareDraw(GLuint buffer, uintptr_t offset, GLsizei stride) {
   if (!BindTarget()) return false;
   ApplyRenderStates();
-  const VertexLayout layout = vertex_layout_of_fvf(fvf_);
+  const FvfLayout layout = DecodeFvf(state_.FVF());
+  const D3DVIEWPORT9& viewport = state_.Viewport();
   const bool flipY = !context_->HasClipControl();
   const GlInputLocation* inputs = nullptr;
   int inputCount = 0;
   if (effect_ != nullptr) {
     glUseProgram(effect_->program);
-    gl_set_position_fixup(effect_->fixup, float(viewport_.Width), float(viewport_.Height), flipY);
+    gl_set_position_fixup(effect_->fixup, float(viewport.Width), float(viewport.Height), flipY);
     inputs = effect_->inputs.data();
     inputCount = int(effect_->inputs.size());
   } else {
@@ -81,45 +73,41 @@ bool GlDevice::PrepareDraw(GLuint buffer, uintptr_t offset, GLsizei stride) {
 }
 
 HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                                  const void* pVertexStreamZeroData,
-                                  UINT VertexStreamZeroStride) {
-  const UINT vertices = VertexCountForPrimitives(PrimitiveType, PrimitiveCount);
+                                  const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
+  const HRESULT checked =
+      CheckUserDraw(PrimitiveType, PrimitiveCount, pVertexStreamZeroData, VertexStreamZeroStride);
   GLenum mode = GL_TRIANGLES;
-  if (pVertexStreamZeroData == nullptr || vertices == 0 || VertexStreamZeroStride == 0 ||
-      !gl_primitive_mode(PrimitiveType, &mode)) {
-    return D3DERR_INVALIDCALL;
-  }
+  if (checked != D3D_OK || !gl_primitive_mode(PrimitiveType, &mode)) return D3DERR_INVALIDCALL;
+  const UINT vertices = VertexCountForPrimitives(PrimitiveType, PrimitiveCount);
   context_->MakeCurrent();
   glBindBuffer(GL_ARRAY_BUFFER, userVertices_);
   glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * VertexStreamZeroStride),
                pVertexStreamZeroData, GL_STREAM_DRAW);
   // Direct3D leaves stream 0 unbound after drawing from user memory.
-  if (streams_[0].buffer != nullptr) streams_[0].buffer->Release();
-  streams_[0] = Stream{};
+  bindings_.AfterUserDraw();
   if (!PrepareDraw(userVertices_, 0, GLsizei(VertexStreamZeroStride))) return D3DERR_INVALIDCALL;
   glDrawArrays(mode, 0, GLsizei(vertices));
   return D3D_OK;
 }
 
-HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
-                                       UINT, UINT, UINT startIndex, UINT primCount) {
-  const UINT indexCount = VertexCountForPrimitives(PrimitiveType, primCount);
-  const Stream& stream = streams_[0];
+HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT,
+                                       UINT, UINT startIndex, UINT primCount) {
+  const auto& stream = bindings_.StreamAt(0);
+  const GlIndexBuffer* indices = bindings_.Indices();
+  const HRESULT checked = CheckIndexedDraw(PrimitiveType, primCount, startIndex, indices != nullptr,
+                                           indices != nullptr ? indices->IndexCount() : 0,
+                                           stream.buffer != nullptr, stream.stride);
   GLenum mode = GL_TRIANGLES;
-  if (indexCount == 0 || indices_ == nullptr || stream.buffer == nullptr || stream.stride == 0 ||
-      uint64_t(startIndex) + indexCount > indices_->IndexCount() ||
-      !gl_primitive_mode(PrimitiveType, &mode)) {
-    return D3DERR_INVALIDCALL;
-  }
+  if (checked != D3D_OK || !gl_primitive_mode(PrimitiveType, &mode)) return D3DERR_INVALIDCALL;
+  const UINT indexCount = VertexCountForPrimitives(PrimitiveType, primCount);
   context_->MakeCurrent();
   if (!PrepareDraw(stream.buffer->Name(), stream.offset, GLsizei(stream.stride))) {
     return D3DERR_INVALIDCALL;
   }
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_->Name());
-  const UINT indexSize = indices_->IndexSize();
-  glDrawElementsBaseVertex(mode, GLsizei(indexCount),
-                           indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(uintptr_t(startIndex) * indexSize),
-                           BaseVertexIndex);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Name());
+  const UINT indexSize = indices->IndexSize();
+  glDrawElementsBaseVertex(
+      mode, GLsizei(indexCount), indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+      reinterpret_cast<const void*>(uintptr_t(startIndex) * indexSize), BaseVertexIndex);
   return D3D_OK;
 }

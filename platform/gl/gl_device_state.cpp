@@ -1,19 +1,11 @@
-#include "platform/gl/gl_device.h"
-
 #include <bit>
 
 #include "platform/d3d9_util.h"
+#include "platform/gl/gl_device.h"
 #include "platform/gl/gl_enums.h"
 #include "platform/gl/gl_names.h"
 
 namespace {
-
-template <class T>
-void Hold(T*& held, T* next) {
-  if (next != nullptr) next->AddRef();
-  if (held != nullptr) held->Release();
-  held = next;
-}
 
 void SetEnabled(GLenum capability, bool on) {
   if (on) {
@@ -32,149 +24,56 @@ void ColorOf(D3DCOLOR color, float rgba[4]) {
 
 }  // namespace
 
-// Direct3D 9's defaults.
-void GlDevice::SetDefaultStates() {
-  renderStates_.fill(0);
-  for (const DefaultRenderState& entry : DefaultRenderStates(parameters_.EnableAutoDepthStencil)) {
-    renderStates_[entry.state] = entry.value;
-  }
-  for (DWORD stage = 0; stage < kMaxTextureStages; ++stage) {
-    auto& states = stageStates_[stage];
-    states.fill(0);
-    states[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-    states[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    states[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-    states[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-    states[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-    states[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
-    states[D3DTSS_TEXCOORDINDEX] = stage;
-  }
-  for (auto& sampler : samplerStates_) {
-    sampler.fill(0);
-    sampler[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
-    sampler[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
-    sampler[D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
-    sampler[D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
-    sampler[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
-    sampler[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
-    sampler[D3DSAMP_MAXANISOTROPY] = 1;
-  }
-  samplerDirty_.fill(true);
-}
-
-void GlDevice::FullTargetViewport() {
-  viewport_ = D3DVIEWPORT9{0, 0, renderTarget_->Desc().Width, renderTarget_->Desc().Height, 0.0f,
-                           1.0f};
-}
-
-DWORD GlDevice::RenderStateValue(D3DRENDERSTATETYPE state) const {
-  return state < kRenderStateCount ? renderStates_[state] : 0;
-}
-
-float GlDevice::RenderStateFloat(D3DRENDERSTATETYPE state) const {
-  return std::bit_cast<float>(RenderStateValue(state));
-}
-
 // ---- states ------------------------------------------------------------
 
 HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
-  if (State >= kRenderStateCount) return D3DERR_INVALIDCALL;
-  renderStates_[State] = Value;
-  return D3D_OK;
+  return state_.SetRenderState(State, Value);
 }
 
 HRESULT GlDevice::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) {
-  if (pValue == nullptr || State >= kRenderStateCount) return D3DERR_INVALIDCALL;
-  *pValue = renderStates_[State];
-  return D3D_OK;
+  return state_.GetRenderState(State, pValue);
 }
 
 HRESULT GlDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
-  if (Stage >= kMaxTextureStages || Type >= kStageStateCount) return D3DERR_INVALIDCALL;
-  stageStates_[Stage][Type] = Value;
-  return D3D_OK;
+  return state_.SetTextureStageState(Stage, Type, Value);
 }
 
-HRESULT GlDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
-                                       DWORD* pValue) {
-  if (pValue == nullptr || Stage >= kMaxTextureStages || Type >= kStageStateCount) {
-    return D3DERR_INVALIDCALL;
-  }
-  *pValue = stageStates_[Stage][Type];
-  return D3D_OK;
+HRESULT GlDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) {
+  return state_.GetTextureStageState(Stage, Type, pValue);
 }
 
 HRESULT GlDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
-  if (Sampler >= kMaxSamplers || Type >= kSamplerStateCount) return D3DERR_INVALIDCALL;
-  samplerStates_[Sampler][Type] = Value;
-  samplerDirty_[Sampler] = true;
-  return D3D_OK;
+  return state_.SetSamplerState(Sampler, Type, Value);
 }
 
 HRESULT GlDevice::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) {
-  if (pValue == nullptr || Sampler >= kMaxSamplers || Type >= kSamplerStateCount) {
-    return D3DERR_INVALIDCALL;
-  }
-  *pValue = samplerStates_[Sampler][Type];
-  return D3D_OK;
+  return state_.GetSamplerState(Sampler, Type, pValue);
 }
 
 HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
-  if (pMatrix == nullptr) return D3DERR_INVALIDCALL;
-  transforms_[State] = *pMatrix;
-  return D3D_OK;
+  return state_.SetTransform(State, pMatrix);
 }
 
 HRESULT GlDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) {
-  if (pMatrix == nullptr) return D3DERR_INVALIDCALL;
-  auto found = transforms_.find(State);
-  if (found != transforms_.end()) {
-    *pMatrix = found->second;
-  } else {
-    pMatrix->setIdentity();
-  }
-  return D3D_OK;
+  return state_.GetTransform(State, pMatrix);
 }
 
 // ---- destination -------------------------------------------------------
 
 HRESULT GlDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) {
-  if (ppRenderTarget != nullptr) *ppRenderTarget = nullptr;
-  if (ppRenderTarget == nullptr || RenderTargetIndex >= kMaxRenderTargets) {
-    return D3DERR_INVALIDCALL;
-  }
-  renderTarget_->AddRef();
-  *ppRenderTarget = renderTarget_;
-  return D3D_OK;
+  return bindings_.GetRenderTarget(RenderTargetIndex, ppRenderTarget);
 }
 
 HRESULT GlDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) {
-  GlSurface* surface = AsGlSurface(pRenderTarget);
-  if (RenderTargetIndex >= kMaxRenderTargets || surface == nullptr ||
-      !surface->IsRenderTarget()) {
-    return D3DERR_INVALIDCALL;
-  }
-  Hold(renderTarget_, surface);
-  FullTargetViewport();
-  return D3D_OK;
+  const HRESULT bound = bindings_.SetRenderTarget(RenderTargetIndex, pRenderTarget);
+  if (bound == D3D_OK) state_.TargetChanged(bindings_.TargetDesc());
+  return bound;
 }
 
-HRESULT GlDevice::GetViewport(D3DVIEWPORT9* pViewport) {
-  if (pViewport == nullptr) return D3DERR_INVALIDCALL;
-  *pViewport = viewport_;
-  return D3D_OK;
-}
+HRESULT GlDevice::GetViewport(D3DVIEWPORT9* pViewport) { return state_.GetViewport(pViewport); }
 
 HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* pViewport) {
-  if (pViewport == nullptr) return D3DERR_INVALIDCALL;
-  const D3DVIEWPORT9& v = *pViewport;
-  const D3DSURFACE_DESC& target = renderTarget_->Desc();
-  const bool inside = v.Width > 0 && v.Height > 0 && uint64_t(v.X) + v.Width <= target.Width &&
-                      uint64_t(v.Y) + v.Height <= target.Height;
-  const bool depthRange = v.MinZ >= 0.0f && v.MinZ <= 1.0f && v.MaxZ >= 0.0f && v.MaxZ <= 1.0f;
-  if (!inside || !depthRange) return D3DERR_INVALIDCALL;
-  viewport_ = v;
-  return D3D_OK;
+  return state_.SetViewport(pViewport, bindings_.TargetDesc());
 }
 
 bool GlDevice::EnsureDepthBuffer(UINT width, UINT height) {
@@ -201,19 +100,21 @@ bool GlDevice::EnsureDepthBuffer(UINT width, UINT height) {
 }
 
 bool GlDevice::BindTarget() {
-  const GLuint framebuffer = renderTarget_->Framebuffer();
+  GlSurface* target = bindings_.Target();
+  const GLuint framebuffer = target->Framebuffer();
   if (framebuffer == 0) return false;
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
   if (parameters_.EnableAutoDepthStencil &&
-      EnsureDepthBuffer(renderTarget_->Desc().Width, renderTarget_->Desc().Height) &&
-      renderTarget_->AttachedDepth() != depthBuffer_) {
+      EnsureDepthBuffer(target->Desc().Width, target->Desc().Height) &&
+      target->AttachedDepth() != depthBuffer_) {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                               depthBuffer_);
-    renderTarget_->SetAttachedDepth(depthBuffer_);
+    target->SetAttachedDepth(depthBuffer_);
   }
-  glViewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width),
-             GLsizei(viewport_.Height));
-  glDepthRange(viewport_.MinZ, viewport_.MaxZ);
+  const D3DVIEWPORT9& viewport = state_.Viewport();
+  glViewport(GLint(viewport.X), GLint(viewport.Y), GLsizei(viewport.Width),
+             GLsizei(viewport.Height));
+  glDepthRange(viewport.MinZ, viewport.MaxZ);
   return true;
 }
 
@@ -246,9 +147,9 @@ void GlDevice::ApplyRenderStates() {
   glBlendFuncSeparate(gl_blend_factor(source), gl_blend_factor(destination),
                       gl_blend_factor(sourceAlpha), gl_blend_factor(destinationAlpha));
   const DWORD op = RenderStateValue(D3DRS_BLENDOP);
-  glBlendEquationSeparate(gl_blend_equation(op),
-                          gl_blend_equation(separateAlpha ? RenderStateValue(D3DRS_BLENDOPALPHA)
-                                                          : op));
+  glBlendEquationSeparate(
+      gl_blend_equation(op),
+      gl_blend_equation(separateAlpha ? RenderStateValue(D3DRS_BLENDOPALPHA) : op));
   float factor[4];
   ColorOf(RenderStateValue(D3DRS_BLENDFACTOR), factor);
   glBlendColor(factor[0], factor[1], factor[2], factor[3]);
@@ -291,26 +192,27 @@ void GlDevice::ApplyRenderStates() {
 void GlDevice::BindTexturesAndSamplers(bool fixedFunction) {
   const DWORD units = fixedFunction ? 1 : kMaxSamplers;
   for (DWORD unit = 0; unit < units; ++unit) {
-    const auto& s = samplerStates_[unit];
-    if (samplerDirty_[unit]) {
+    const auto s = [this, unit](D3DSAMPLERSTATETYPE type) {
+      return state_.SamplerState(unit, type);
+    };
+    if (state_.TakeSamplerChange(unit)) {
       const GLuint sampler = samplers_[unit];
-      glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, gl_address_mode(s[D3DSAMP_ADDRESSU]));
-      glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, gl_address_mode(s[D3DSAMP_ADDRESSV]));
-      glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, gl_address_mode(s[D3DSAMP_ADDRESSW]));
-      glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, gl_mag_filter(s[D3DSAMP_MAGFILTER]));
+      glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, gl_address_mode(s(D3DSAMP_ADDRESSU)));
+      glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, gl_address_mode(s(D3DSAMP_ADDRESSV)));
+      glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, gl_address_mode(s(D3DSAMP_ADDRESSW)));
+      glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, gl_mag_filter(s(D3DSAMP_MAGFILTER)));
       glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER,
-                          gl_min_filter(s[D3DSAMP_MINFILTER], s[D3DSAMP_MIPFILTER]));
+                          gl_min_filter(s(D3DSAMP_MINFILTER), s(D3DSAMP_MIPFILTER)));
       float border[4];
-      ColorOf(s[D3DSAMP_BORDERCOLOR], border);
+      ColorOf(s(D3DSAMP_BORDERCOLOR), border);
       glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
       glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS,
-                          std::bit_cast<float>(s[D3DSAMP_MIPMAPLODBIAS]));
+                          std::bit_cast<float>(s(D3DSAMP_MIPMAPLODBIAS)));
       // Direct3D's MAXMIPLEVEL names the largest level that may be used.
-      glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, float(s[D3DSAMP_MAXMIPLEVEL]));
-      samplerDirty_[unit] = false;
+      glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, float(s(D3DSAMP_MAXMIPLEVEL)));
     }
     glActiveTexture(GL_TEXTURE0 + unit);
-    const GlTexture* texture = textures_[unit];
+    const GlTexture* texture = bindings_.TextureAt(unit);
     glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->Name() : 0);
     glBindSampler(unit, samplers_[unit]);
   }

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/d3d9_util.h"
+#include "platform/d3d9_rules.h"
 #include "platform/gl/gl_names.h"
 
 namespace {
@@ -27,14 +27,8 @@ GlSurface* AsGlSurface(IDirect3DSurface9* surface) {
 
 GlSurface* GlSurface::MakeBackBuffer(std::shared_ptr<GlContext> context, UINT width, UINT height,
                                      D3DFORMAT format) {
-  D3DSURFACE_DESC desc{};
-  desc.Format = format;
-  desc.Type = D3DRTYPE_SURFACE;
-  desc.Usage = D3DUSAGE_RENDERTARGET;
-  desc.Pool = D3DPOOL_DEFAULT;
-  desc.MultiSampleType = D3DMULTISAMPLE_NONE;
-  desc.Width = width;
-  desc.Height = height;
+  D3DSURFACE_DESC desc =
+      MipLevelDesc(width, height, 0, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT);
   GlSurface* surface = new GlSurface(nullptr, 0, desc);
   surface->context_ = std::move(context);
   surface->context_->MakeCurrent();
@@ -92,8 +86,7 @@ GLuint GlSurface::Framebuffer() {
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture,
                            GLint(level_));
   } else {
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              colorBuffer_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer_);
   }
   const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -103,26 +96,18 @@ GLuint GlSurface::Framebuffer() {
 
 // ---- textures ----------------------------------------------------------
 
-HRESULT GlTexture::Create(std::shared_ptr<GlContext> context, UINT width, UINT height,
-                          UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                          GlTexture** texture) {
-  if (texture == nullptr) return D3DERR_INVALIDCALL;
+HRESULT GlTexture::Create(std::shared_ptr<GlContext> context, UINT width, UINT height, UINT levels,
+                          DWORD usage, D3DFORMAT format, D3DPOOL pool, GlTexture** texture) {
+  if (texture == nullptr || context == nullptr) return D3DERR_INVALIDCALL;
   *texture = nullptr;
-  const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
-  if (context == nullptr || width == 0 || height == 0 || pool == D3DPOOL_SCRATCH ||
-      (renderTarget && pool != D3DPOOL_DEFAULT)) {
-    return D3DERR_INVALIDCALL;
-  }
-  const UINT chain = FullMipChainLength(width, height);
-  if (levels > chain) return D3DERR_INVALIDCALL;
-  if (levels == 0) levels = chain;
   GlTextureFormat glFormat;
-  if (!gl_texture_format(format, &glFormat) || (renderTarget && !glFormat.renderable)) {
-    return D3DERR_NOTAVAILABLE;
-  }
+  const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
+  const bool formatSupported =
+      gl_texture_format(format, &glFormat) && (!renderTarget || glFormat.renderable);
+  const HRESULT checked = CheckTexture(width, height, usage, pool, formatSupported,
+                                       UINT(context->MaxTextureSize()), &levels);
+  if (checked != D3D_OK) return checked;
   const bool inGl = pool != D3DPOOL_SYSTEMMEM;
-  const UINT limit = UINT(context->MaxTextureSize());
-  if (inGl && (width > limit || height > limit)) return D3DERR_OUTOFVIDEOMEMORY;
 
   GlTexture* made = new (std::nothrow) GlTexture();
   if (made == nullptr) return E_OUTOFMEMORY;
@@ -134,15 +119,7 @@ HRESULT GlTexture::Create(std::shared_ptr<GlContext> context, UINT width, UINT h
   made->pool_ = pool;
   made->glFormat_ = glFormat;
   for (UINT level = 0; level < levels; ++level) {
-    D3DSURFACE_DESC desc{};
-    desc.Format = format;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Usage = usage;
-    desc.Pool = pool;
-    desc.MultiSampleType = D3DMULTISAMPLE_NONE;
-    desc.Width = (width >> level) > 0 ? width >> level : 1;
-    desc.Height = (height >> level) > 0 ? height >> level : 1;
-    made->levelDescs_.push_back(desc);
+    made->levelDescs_.push_back(MipLevelDesc(width, height, level, format, usage, pool));
   }
   made->levels_.assign(levels, nullptr);
 

@@ -27,8 +27,8 @@ void PointAt(const VertexElement& element, const GlInputLocation& input, uintptr
 
 }  // namespace
 
-void gl_bind_vertex_inputs(const VertexLayout& layout, GLuint buffer, uintptr_t offset,
-                           GLsizei stride, const GlInputLocation* inputs, int inputCount) {
+void gl_bind_vertex_inputs(const FvfLayout& layout, GLuint buffer, uintptr_t offset, GLsizei stride,
+                           const GlInputLocation* inputs, int inputCount) {
   for (GLuint slot = 0; slot < kGlVertexAttribSlots; ++slot) glDisableVertexAttribArray(slot);
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
   for (int i = 0; i < inputCount; ++i) {

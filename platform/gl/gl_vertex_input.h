@@ -1,8 +1,9 @@
 #pragma once
-#include <cstdint>
 #include <epoxy/gl.h>
 
-#include "platform/gl/vertex_layout.h"
+#include <cstdint>
+
+#include "platform/fvf_layout.h"
 
 // One vertex input of a GL program, named by its HLSL semantic.
 struct GlInputLocation {
@@ -19,5 +20,5 @@ inline constexpr GLuint kGlVertexAttribSlots = 16;
 // every input the stream lacks the constant (0, 0, 0, 1), as Direct3D does.
 // Needs the vertex array object to be bound; leaves `buffer` bound as the
 // array buffer.
-void gl_bind_vertex_inputs(const VertexLayout& layout, GLuint buffer, uintptr_t offset,
-                           GLsizei stride, const GlInputLocation* inputs, int inputCount);
+void gl_bind_vertex_inputs(const FvfLayout& layout, GLuint buffer, uintptr_t offset, GLsizei stride,
+                           const GlInputLocation* inputs, int inputCount);

@@ -1,11 +1,14 @@
 #include "platform/record/record_buffers.h"
 
+#include "platform/d3d9_rules.h"
+
 HRESULT RecordedBytes::Lock(UINT offset, UINT size, void** data) {
-  if (data == nullptr) return D3DERR_INVALIDCALL;
-  *data = nullptr;
-  const uint64_t length = bytes_.size();
-  if (offset > length || uint64_t(offset) + size > length) return D3DERR_INVALIDCALL;
-  *data = bytes_.data() + offset;
+  if (data != nullptr) *data = nullptr;
+  size_t begin = 0;
+  size_t end = 0;
+  const HRESULT checked = ResolveLockRange(UINT(bytes_.size()), offset, size, data, &begin, &end);
+  if (checked != D3D_OK) return checked;
+  *data = bytes_.data() + begin;
   ++locks_;
   return D3D_OK;
 }
@@ -16,14 +19,13 @@ HRESULT RecordedBytes::Unlock() {
   return D3D_OK;
 }
 
-RecordVertexBuffer::RecordVertexBuffer(std::shared_ptr<Recorder> recorder, UINT length,
-                                       DWORD usage, DWORD fvf, D3DPOOL pool)
+RecordVertexBuffer::RecordVertexBuffer(std::shared_ptr<Recorder> recorder, UINT length, DWORD usage,
+                                       DWORD fvf, D3DPOOL pool)
     : Recorded(std::move(recorder), RecordKind::VertexBuffer, "VertexBuffer"),
       bytes_(length),
       desc_{D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf} {}
 
-HRESULT RecordVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData,
-                                 DWORD Flags) {
+HRESULT RecordVertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) {
   auto call = recorder().Begin("VertexBuffer::Lock", this,
                                {RecU(OffsetToLock), RecU(SizeToLock), RecP(ppbData), RecU(Flags)});
   if (call.failure) {
@@ -47,14 +49,13 @@ HRESULT RecordVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
   return call.Finish(D3D_OK);
 }
 
-RecordIndexBuffer::RecordIndexBuffer(std::shared_ptr<Recorder> recorder, UINT length,
-                                     DWORD usage, D3DFORMAT format, D3DPOOL pool)
+RecordIndexBuffer::RecordIndexBuffer(std::shared_ptr<Recorder> recorder, UINT length, DWORD usage,
+                                     D3DFORMAT format, D3DPOOL pool)
     : Recorded(std::move(recorder), RecordKind::IndexBuffer, "IndexBuffer"),
       bytes_(length),
       desc_{format, D3DRTYPE_INDEXBUFFER, usage, pool, length} {}
 
-HRESULT RecordIndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData,
-                                DWORD Flags) {
+HRESULT RecordIndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) {
   auto call = recorder().Begin("IndexBuffer::Lock", this,
                                {RecU(OffsetToLock), RecU(SizeToLock), RecP(ppbData), RecU(Flags)});
   if (call.failure) {

@@ -4,11 +4,33 @@
 #include <memory>
 
 #include "platform/d3d9.h"
+#include "platform/d3d9_device_bindings.h"
+#include "platform/d3d9_device_state.h"
 #include "platform/record/record_buffers.h"
 #include "platform/record/record_object.h"
 #include "platform/record/record_texture.h"
 
-class RecordDirect3D;
+// How the recording device holds what is bound to it: by references of its
+// own, which are not logged as the caller's AddRef and Release are.
+struct RecordBoundObjects {
+  using Surface = RecordSurface;
+  using VertexBuffer = RecordVertexBuffer;
+  using IndexBuffer = RecordIndexBuffer;
+  using Texture = RecordTexture;
+  static RecordSurface* From(IDirect3DSurface9* object);
+  static RecordVertexBuffer* From(IDirect3DVertexBuffer9* object);
+  static RecordIndexBuffer* From(IDirect3DIndexBuffer9* object);
+  static RecordTexture* From(IDirect3DTexture9* object);
+  template <class T>
+  static void Keep(T* object) {
+    object->Grab();
+  }
+  template <class T>
+  static void Let(T* object) {
+    object->Drop();
+  }
+  static const D3DSURFACE_DESC& Desc(const RecordSurface* surface) { return surface->Desc(); }
+};
 
 // A device of the recording backend. Every call is logged with its
 // arguments; the device keeps the state the calls set (render, texture-stage
@@ -18,7 +40,7 @@ class RecordDirect3D;
 // back buffer, the current target and everything bound, as Direct3D does.
 class RecordDevice final : public Recorded<IDirect3DDevice9> {
  public:
-  RecordDevice(std::shared_ptr<Recorder> recorder, RecordDirect3D* direct3d, D3DDEVTYPE type,
+  RecordDevice(std::shared_ptr<Recorder> recorder, Recorded<IDirect3D9>* direct3d, D3DDEVTYPE type,
                HWND focusWindow, DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters);
   ~RecordDevice() override;
 
@@ -31,8 +53,7 @@ class RecordDevice final : public Recorded<IDirect3DDevice9> {
   HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
   HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
   HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
-  HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
-                               DWORD* pValue) override;
+  HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
   HRESULT SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
   HRESULT GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) override;
   HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
@@ -71,51 +92,38 @@ class RecordDevice final : public Recorded<IDirect3DDevice9> {
   DWORD BehaviorFlags() const { return behaviorFlags_; }
   HWND FocusWindow() const { return focusWindow_; }
   const D3DPRESENT_PARAMETERS& PresentParameters() const { return parameters_; }
-  DWORD RenderState(D3DRENDERSTATETYPE state) const;
-  DWORD TextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const;
-  DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const;
+  DWORD RenderState(D3DRENDERSTATETYPE state) const { return state_.RenderState(state); }
+  DWORD TextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const {
+    return state_.TextureStageState(stage, type);
+  }
+  DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const {
+    return state_.SamplerState(sampler, type);
+  }
   // The identity for a transform never set.
-  Matrix4 Transform(D3DTRANSFORMSTATETYPE state) const;
-  const D3DVIEWPORT9& Viewport() const { return viewport_; }
+  Matrix4 Transform(D3DTRANSFORMSTATETYPE state) const { return state_.Transform(state); }
+  const D3DVIEWPORT9& Viewport() const { return state_.Viewport(); }
   RecordSurface* BackBuffer() const { return backBuffer_; }
-  RecordSurface* RenderTarget() const { return renderTarget_; }
-  RecordVertexBuffer* StreamSource(UINT stream) const { return streams_[stream].buffer; }
-  UINT StreamOffset(UINT stream) const { return streams_[stream].offset; }
-  UINT StreamStride(UINT stream) const { return streams_[stream].stride; }
-  RecordIndexBuffer* Indices() const { return indices_; }
-  DWORD FVF() const { return fvf_; }
-  RecordTexture* BoundTexture(DWORD stage) const { return textures_[stage]; }
-  bool InScene() const { return inScene_; }
+  RecordSurface* RenderTarget() const { return bindings_.Target(); }
+  RecordVertexBuffer* StreamSource(UINT stream) const { return bindings_.StreamAt(stream).buffer; }
+  UINT StreamOffset(UINT stream) const { return bindings_.StreamAt(stream).offset; }
+  UINT StreamStride(UINT stream) const { return bindings_.StreamAt(stream).stride; }
+  RecordIndexBuffer* Indices() const { return bindings_.Indices(); }
+  DWORD FVF() const { return state_.FVF(); }
+  RecordTexture* BoundTexture(DWORD stage) const { return bindings_.TextureAt(stage); }
+  bool InScene() const { return state_.InScene(); }
 
  private:
-  struct Stream {
-    RecordVertexBuffer* buffer = nullptr;
-    UINT offset = 0;
-    UINT stride = 0;
-  };
-
   HRESULT CheckTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DPOOL pool,
                        UINT* resolvedLevels) const;
-  void SetDefaultStates();
-  void FullTargetViewport();
 
-  RecordDirect3D* direct3d_;
+  Recorded<IDirect3D9>* direct3d_;  // held without logging, as bindings are
   D3DDEVTYPE type_;
   HWND focusWindow_;
   DWORD behaviorFlags_;
   D3DPRESENT_PARAMETERS parameters_;
-  std::map<DWORD, DWORD> renderStates_;
-  std::array<std::map<DWORD, DWORD>, kMaxTextureStages> stageStates_;
-  std::array<std::map<DWORD, DWORD>, kMaxSamplers> samplerStates_;
-  std::map<DWORD, Matrix4> transforms_;
-  D3DVIEWPORT9 viewport_{};
+  D3D9DeviceState state_;
   RecordSurface* backBuffer_ = nullptr;
-  RecordSurface* renderTarget_ = nullptr;
-  std::array<Stream, kMaxStreams> streams_{};
-  RecordIndexBuffer* indices_ = nullptr;
-  DWORD fvf_ = 0;
-  std::array<RecordTexture*, kMaxSamplers> textures_{};
-  bool inScene_ = false;
+  D3D9DeviceBindings<RecordBoundObjects> bindings_;
 };
 
 // The recording device behind an interface pointer; null for another backend.

@@ -1,5 +1,7 @@
 #include "platform/record/record_texture.h"
 
+#include "platform/d3d9_rules.h"
+
 RecordSurface::RecordSurface(std::shared_ptr<Recorder> recorder, RecordTexture* container,
                              const D3DSURFACE_DESC& desc)
     : Recorded(std::move(recorder), RecordKind::Surface, "Surface"),
@@ -43,15 +45,8 @@ RecordTexture::RecordTexture(std::shared_ptr<Recorder> recorder, UINT width, UIN
       pool_(pool),
       sourceFile_(std::move(sourceFile)) {
   for (UINT level = 0; level < levels; ++level) {
-    D3DSURFACE_DESC desc{};
-    desc.Format = format;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Usage = usage;
-    desc.Pool = pool;
-    desc.MultiSampleType = D3DMULTISAMPLE_NONE;
-    desc.Width = (width >> level) > 0 ? width >> level : 1;
-    desc.Height = (height >> level) > 0 ? height >> level : 1;
-    levels_.push_back(new RecordSurface(sharedRecorder(), this, desc));
+    levels_.push_back(new RecordSurface(sharedRecorder(), this,
+                                        MipLevelDesc(width, height, level, format, usage, pool)));
   }
 }
 

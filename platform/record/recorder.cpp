@@ -11,9 +11,8 @@ const EffectSetup& Recorder::EffectFor(const std::string& path) const {
   return found != effects_.end() ? found->second : defaultEffect_;
 }
 
-Recorder::Call Recorder::Begin(std::string op, const void* object,
-                               std::vector<RecordedValue> args, const void* data,
-                               size_t dataSize) {
+Recorder::Call Recorder::Begin(std::string op, const void* object, std::vector<RecordedValue> args,
+                               const void* data, size_t dataSize) {
   CallRecord record;
   record.op = std::move(op);
   record.object = object;
@@ -21,6 +20,9 @@ Recorder::Call Recorder::Begin(std::string op, const void* object,
   if (data != nullptr && dataSize > 0) {
     const auto* bytes = static_cast<const uint8_t*>(data);
     record.data.assign(bytes, bytes + dataSize);
+  }
+  for (const auto& [watched, watcher] : watchers_) {
+    if (watched == record.op) watcher(record);
   }
   std::optional<HRESULT> failure = failures_.Match(record);
   record.injected = failure.has_value();

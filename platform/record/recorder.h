@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -10,14 +11,23 @@
 #include "platform/record/call_log.h"
 #include "platform/record/failure_plan.h"
 
-enum class RecordKind { Direct3D, Device, Texture, Surface, VertexBuffer, IndexBuffer, Effect, Buffer };
+enum class RecordKind {
+  Direct3D,
+  Device,
+  Texture,
+  Surface,
+  VertexBuffer,
+  IndexBuffer,
+  Effect,
+  Buffer
+};
 inline constexpr size_t kRecordKindCount = 8;
 
 // What an effect "compiled" by the recording backend offers.
 struct EffectSetup {
   int invalidTechniques = 0;  // techniques at the start of the file that do not validate
   int validTechniques = 1;
-  UINT passes = 4;            // of every technique
+  UINT passes = 4;  // of every technique
   // Declared parameters with their size in bytes (0 for textures); empty
   // accepts every name and size.
   std::map<std::string, UINT> parameters;
@@ -56,6 +66,13 @@ class Recorder {
   void SetMaxTextureSize(UINT size) { maxTextureSize_ = size; }
   UINT MaxTextureSize() const { return maxTextureSize_; }
 
+  // Calls `watcher` as each call of that name is made, before it acts, so
+  // a test can read the state in force at that moment (the effect values
+  // and bindings a draw uses, say).
+  void Watch(std::string op, std::function<void(const CallRecord&)> watcher) {
+    watchers_.emplace_back(std::move(op), std::move(watcher));
+  }
+
   void SetDefaultEffect(const EffectSetup& setup) { defaultEffect_ = setup; }
   // For the effect file of exactly this path.
   void SetEffect(const std::string& path, const EffectSetup& setup) { effects_[path] = setup; }
@@ -85,6 +102,7 @@ class Recorder {
   UINT maxTextureSize_ = 4096;
   EffectSetup defaultEffect_;
   std::map<std::string, EffectSetup> effects_;
+  std::vector<std::pair<std::string, std::function<void(const CallRecord&)>>> watchers_;
 };
 
 // Argument helpers for the recorded objects.

@@ -5,19 +5,24 @@
 #include <gtest/gtest.h>
 
 #include "platform/d3d9_util.h"
+#include "platform/fvf_layout.h"
 #include "platform/gl/gl_enums.h"
 #include "platform/gl/gl_fixed_function.h"
-#include "platform/gl/vertex_layout.h"
 
 TEST(GlTranslation, RenderStateEnumsWithSafeDefaults) {
   const struct {
     DWORD d3d;
     GLenum gl;
-  } compares[] = {{D3DCMP_NEVER, GL_NEVER},     {D3DCMP_LESS, GL_LESS},
-                  {D3DCMP_EQUAL, GL_EQUAL},     {D3DCMP_LESSEQUAL, GL_LEQUAL},
-                  {D3DCMP_GREATER, GL_GREATER}, {D3DCMP_NOTEQUAL, GL_NOTEQUAL},
-                  {D3DCMP_GREATEREQUAL, GL_GEQUAL}, {D3DCMP_ALWAYS, GL_ALWAYS},
-                  {0, GL_ALWAYS},               {99, GL_ALWAYS}};
+  } compares[] = {{D3DCMP_NEVER, GL_NEVER},
+                  {D3DCMP_LESS, GL_LESS},
+                  {D3DCMP_EQUAL, GL_EQUAL},
+                  {D3DCMP_LESSEQUAL, GL_LEQUAL},
+                  {D3DCMP_GREATER, GL_GREATER},
+                  {D3DCMP_NOTEQUAL, GL_NOTEQUAL},
+                  {D3DCMP_GREATEREQUAL, GL_GEQUAL},
+                  {D3DCMP_ALWAYS, GL_ALWAYS},
+                  {0, GL_ALWAYS},
+                  {99, GL_ALWAYS}};
   for (const auto& row : compares) EXPECT_EQ(gl_compare_func(row.d3d), row.gl) << row.d3d;
 
   const struct {
@@ -116,7 +121,7 @@ TEST(GlTranslation, TextureStageOperationsOfTheFixedFunctionSubset) {
 TEST(GlTranslation, VertexLayoutsOfTheModelAndUtilityFormats) {
   // Skinned: 3 weights, palette in the last beta, normal, one set, a
   // 3-component tangent set.
-  VertexLayout skinned = vertex_layout_of_fvf(0x4121C);
+  FvfLayout skinned = DecodeFvf(0x4121C);
   EXPECT_EQ(skinned.size, 60u);
   EXPECT_EQ(skinned.size, VertexSizeOfFVF(0x4121C));
   ASSERT_EQ(skinned.count, 6);
@@ -137,29 +142,29 @@ TEST(GlTranslation, VertexLayoutsOfTheModelAndUtilityFormats) {
   EXPECT_FALSE(skinned.pretransformed);
 
   // Static: normal, two sets and a tangent; shadow volume: two vectors.
-  const VertexLayout statics = vertex_layout_of_fvf(0x100312);
+  const FvfLayout statics = DecodeFvf(0x100312);
   EXPECT_EQ(statics.size, 52u);
   EXPECT_EQ(statics.Find(VertexSemantic::TexCoord, 2)->offset, 40u);
   EXPECT_EQ(statics.Find(VertexSemantic::BlendWeight, 0), nullptr);
-  const VertexLayout shadow = vertex_layout_of_fvf(0x50202);
+  const FvfLayout shadow = DecodeFvf(0x50202);
   EXPECT_EQ(shadow.size, 36u);
   EXPECT_EQ(shadow.Find(VertexSemantic::TexCoord, 1)->offset, 24u);
 
   // The device utilities' and the font's formats.
-  const VertexLayout screen = vertex_layout_of_fvf(D3DFVF_XYZRHW | D3DFVF_TEX1);
+  const FvfLayout screen = DecodeFvf(D3DFVF_XYZRHW | D3DFVF_TEX1);
   EXPECT_TRUE(screen.pretransformed);
   EXPECT_EQ(screen.size, 24u);
   EXPECT_EQ(screen.Find(VertexSemantic::Position, 0)->components, 4);
-  const VertexLayout glyph = vertex_layout_of_fvf(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+  const FvfLayout glyph = DecodeFvf(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
   EXPECT_EQ(glyph.size, 28u);
   EXPECT_EQ(glyph.Find(VertexSemantic::Color, 0)->type, VertexElementType::D3DColor);
   EXPECT_EQ(glyph.Find(VertexSemantic::TexCoord, 0)->offset, 20u);
-  const VertexLayout colored = vertex_layout_of_fvf(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  const FvfLayout colored = DecodeFvf(D3DFVF_XYZ | D3DFVF_DIFFUSE);
   EXPECT_EQ(colored.size, 16u);
   EXPECT_EQ(colored.Find(VertexSemantic::Color, 0)->offset, 12u);
 
   // Without LASTBETA every beta is a weight.
-  const VertexLayout plainWeights = vertex_layout_of_fvf(D3DFVF_XYZB2);
+  const FvfLayout plainWeights = DecodeFvf(D3DFVF_XYZB2);
   EXPECT_EQ(plainWeights.Find(VertexSemantic::BlendWeight, 0)->components, 2);
   EXPECT_EQ(plainWeights.Find(VertexSemantic::BlendIndices, 0), nullptr);
 }

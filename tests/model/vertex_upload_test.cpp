@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "model/vertex_layout.h"
+#include "model/vertex_record_plan.h"
 #include "platform/d3d9_util.h"
+#include "platform/fvf_layout.h"
 #include "platform/record/record_buffers.h"
 #include "tests/model/model_test_support.h"
 
@@ -76,23 +77,49 @@ TEST_F(VertexUploadTest, LayoutsWithTheirStrideFormatAndDescription) {
     m.hasTangents = 1;
   };
   const std::vector<Case> cases = {
-      {[&](MeshGeometry& m) { normals(m), set0(m), tangents(m); }, 3, 3, 60, 0x4121C,
+      {[&](MeshGeometry& m) { normals(m), set0(m), tangents(m); },
+       3,
+       3,
+       60,
+       0x4121C,
        "D3DFVF_XYZB4 D3DFVF_LASTBETA_UBYTE4 D3DFVF_NORMAL D3DFVF_TEX2 D3DFVF_TEXCOORDSIZE3(1) "
        "D3DFVF_TEXCOORDSIZE2(0) ",
        {"id.blendpervertex  3"}},
-      {[&](MeshGeometry& m) { normals(m), set0(m), fill(m.texCoords1, {{0, 0}, {1, 1}}), tangents(m); },
-       0, 0, 52, 0x100312,
+      {[&](MeshGeometry& m) {
+         normals(m), set0(m), fill(m.texCoords1, {{0, 0}, {1, 1}}), tangents(m);
+       },
+       0,
+       0,
+       52,
+       0x100312,
        "D3DFVF_XYZ D3DFVF_NORMAL D3DFVF_TEX3 D3DFVF_TEXCOORDSIZE3(2) D3DFVF_TEXCOORDSIZE2(1) "
        "D3DFVF_TEXCOORDSIZE2(0) ",
        {}},
       // A shadow-volume mesh leaves its normals out.
       {[&](MeshGeometry& m) { normals(m), m.isShadowVolume = 1; },
-       0, 0, 36, 0x50202, "D3DFVF_XYZ D3DFVF_TEX2 D3DFVF_TEXCOORDSIZE3(1) D3DFVF_TEXCOORDSIZE3(0) ", {}},
+       0,
+       0,
+       36,
+       0x50202,
+       "D3DFVF_XYZ D3DFVF_TEX2 D3DFVF_TEXCOORDSIZE3(1) D3DFVF_TEXCOORDSIZE3(0) ",
+       {}},
       {[](MeshGeometry&) {}, 0, 0, 12, 0x002, "D3DFVF_XYZ ", {}},
-      {[&](MeshGeometry& m) { normals(m), m.hasTangents = 1; }, 0, 0, 24, 0x012, "D3DFVF_XYZ D3DFVF_NORMAL ",
-       {"<info> text command specifies to compute tangent", "but no texcoords in file..so no tangents!"}},
+      {[&](MeshGeometry& m) { normals(m), m.hasTangents = 1; },
+       0,
+       0,
+       24,
+       0x012,
+       "D3DFVF_XYZ D3DFVF_NORMAL ",
+       {"<info> text command specifies to compute tangent",
+        "but no texcoords in file..so no tangents!"}},
       // The FVF's last beta is the index slot: weights always get it, lone indices never.
-      {[](MeshGeometry&) {}, 1, 0, 20, 0x1008, "D3DFVF_XYZB2 D3DFVF_LASTBETA_UBYTE4 ", {"id.blendpervertex  1"}},
+      {[](MeshGeometry&) {},
+       1,
+       0,
+       20,
+       0x1008,
+       "D3DFVF_XYZB2 D3DFVF_LASTBETA_UBYTE4 ",
+       {"id.blendpervertex  1"}},
       {set0, 0, 2, 20, 0x102, "D3DFVF_XYZ D3DFVF_TEX1 D3DFVF_TEXCOORDSIZE2(0) ", {}},
   };
   for (const Case& c : cases) {
@@ -100,9 +127,9 @@ TEST_F(VertexUploadTest, LayoutsWithTheirStrideFormatAndDescription) {
     c.add(mesh);
     std::vector<std::string> expected = {"uploading vertices"};
     expected.insert(expected.end(), c.lines.begin(), c.lines.end());
-    expected.insert(expected.end(), {"vertex len  " + std::to_string(c.stride),
-                                     "buffer len  " + std::to_string(2 * c.stride),
-                                     "Final FVF " + c.description});
+    expected.insert(expected.end(),
+                    {"vertex len  " + std::to_string(c.stride),
+                     "buffer len  " + std::to_string(2 * c.stride), "Final FVF " + c.description});
     EXPECT_EQ(upload(mesh), expected) << c.description;
     EXPECT_EQ(model_.vertexBuffer.GetStride(), c.stride) << c.description;
     EXPECT_EQ(model_.vertexBuffer.GetFVF(), c.fvf) << c.description;
@@ -126,7 +153,8 @@ TEST_F(VertexUploadTest, EveryComponentLandsAtItsOffset) {
     const size_t base = v * 60;
     EXPECT_EQ(floatAt(base + 8), mesh.positions[v].z);
     EXPECT_EQ(floatAt(base + 20), mesh.blendWeights[3 * v + 2]);
-    EXPECT_EQ(wordAt(base + 24), uint32_t{mesh.paletteIndices[2 * v]} | uint32_t{mesh.paletteIndices[2 * v + 1]} << 8);
+    EXPECT_EQ(wordAt(base + 24),
+              uint32_t{mesh.paletteIndices[2 * v]} | uint32_t{mesh.paletteIndices[2 * v + 1]} << 8);
     EXPECT_EQ(floatAt(base + 32), mesh.normals[v].y);
     EXPECT_EQ(floatAt(base + 44), mesh.texCoords0[v].v);
     EXPECT_EQ(floatAt(base + 56), mesh.tangents[v].z);
@@ -156,10 +184,11 @@ TEST_F(VertexUploadTest, WeightsPerVertexOutsideOneToFourFail) {
   for (uint32_t w : {0u, 5u}) {
     MeshGeometry mesh = twoVertices(w, 1);
     if (w == 0) fill(mesh.blendWeights, {0.5f, 0.5f});
-    EXPECT_EQ(upload(mesh, false), (std::vector<std::string>{
-                                       "uploading vertices",
-                                       "<error> blendpervertex nonsense .ModelLoader::uploadvertices(). val: " +
-                                           std::to_string(w)}));
+    EXPECT_EQ(upload(mesh, false),
+              (std::vector<std::string>{
+                  "uploading vertices",
+                  "<error> blendpervertex nonsense .ModelLoader::uploadvertices(). val: " +
+                      std::to_string(w)}));
   }
   EXPECT_EQ(device_.recorder().Log().Count("CreateVertexBuffer"), 0u);
 }

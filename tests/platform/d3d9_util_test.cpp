@@ -4,6 +4,7 @@
 
 #include "platform/backend.h"
 #include "platform/d3dx9.h"
+#include "platform/fvf_layout.h"
 #include "platform/record/recording_backend.h"
 
 TEST(D3D9Util, VerticesPerDrawFollowThePrimitiveType) {
@@ -13,9 +14,14 @@ TEST(D3D9Util, VerticesPerDrawFollowThePrimitiveType) {
     UINT vertices;
   };
   const Case cases[] = {
-      {D3DPT_POINTLIST, 5, 5},     {D3DPT_LINELIST, 3, 6},       {D3DPT_LINESTRIP, 2, 3},
-      {D3DPT_TRIANGLELIST, 4, 12}, {D3DPT_TRIANGLESTRIP, 2, 4},  {D3DPT_TRIANGLEFAN, 2, 4},
-      {D3DPT_TRIANGLELIST, 0, 0},  {D3DPT_LINESTRIP, 0, 0},
+      {D3DPT_POINTLIST, 5, 5},
+      {D3DPT_LINELIST, 3, 6},
+      {D3DPT_LINESTRIP, 2, 3},
+      {D3DPT_TRIANGLELIST, 4, 12},
+      {D3DPT_TRIANGLESTRIP, 2, 4},
+      {D3DPT_TRIANGLEFAN, 2, 4},
+      {D3DPT_TRIANGLELIST, 0, 0},
+      {D3DPT_LINESTRIP, 0, 0},
       {static_cast<D3DPRIMITIVETYPE>(99), 3, 0},
   };
   for (const Case& c : cases) {
@@ -31,9 +37,9 @@ TEST(D3D9Util, VertexSizeOfTheLayoutsInUse) {
   };
   const Case cases[] = {
       {D3DFVF_XYZ, 12},
-      {D3DFVF_XYZ | D3DFVF_DIFFUSE, 16},                        // coloured markers
-      {D3DFVF_XYZRHW | D3DFVF_TEX1, 24},                        // screen quad
-      {D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, 28},       // glyphs
+      {D3DFVF_XYZ | D3DFVF_DIFFUSE, 16},                   // coloured markers
+      {D3DFVF_XYZRHW | D3DFVF_TEX1, 24},                   // screen quad
+      {D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, 28},  // glyphs
       {0x4121C, 60},   // skinned: 3 weights, palette, normal, uv, tangent
       {0x100312, 52},  // static: normal, two uv sets, tangent
       {0x50202, 36},   // shadow volume: position and two 3-float vectors

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/record/record_effect.h"
 #include "render/render_model.h"
 #include "render/render_target.h"
 #include "tests/render/drawable_model.h"
@@ -12,6 +13,36 @@
 #include "tests/support/log_capture.h"
 
 namespace {
+
+// What a draw call found in force when it was made: the effect's pass and
+// parameters, the device's bindings and the call's own counts.
+struct DrawMoment {
+  int pass = -1;
+  std::vector<uint8_t> world;
+  std::vector<uint8_t> camViewProj;
+  std::vector<uint8_t> lightDir;
+  std::vector<uint8_t> liteViewProj;
+  std::vector<uint8_t> smapSize;
+  const RecordTexture* scene = nullptr;
+  const RecordTexture* bump = nullptr;
+  const RecordTexture* shadow = nullptr;
+  DWORD fvf = 0;
+  UINT stride = 0;
+  bool indicesBound = false;
+  bool streamBound = false;
+  uint64_t vertices = 0;
+  uint64_t primitives = 0;
+};
+
+template <typename T>
+std::vector<uint8_t> Bytes(const T& value, size_t size = sizeof(T)) {
+  const auto* begin = reinterpret_cast<const uint8_t*>(&value);
+  return std::vector<uint8_t>(begin, begin + size);
+}
+
+const RecordTexture* RecordedTextureOf(const Texture& texture) {
+  return dynamic_cast<const RecordTexture*>(texture.GetD3DTexture());
+}
 
 class DrawTest : public RecordedDeviceTest {
  protected:
@@ -21,6 +52,28 @@ class DrawTest : public RecordedDeviceTest {
     ASSERT_TRUE(shadowTarget.InitForTexture(&shadowMap, 1.0f, 50.0f));
     instance.View.lookAt({0, 2, -5}, {0, 0, 0}, {0, 1, 0});
     instance.Proj.perspectiveFov(90, 1.0f, 1.0f, 100.0f);
+    rec().Watch("DrawIndexedPrimitive", [this](const CallRecord& call) { noteDraw(call); });
+  }
+  void noteDraw(const CallRecord& call) {
+    const auto* effect = dynamic_cast<const RecordEffect*>(drawn->effect.GetEffect());
+    ASSERT_NE(effect, nullptr);
+    DrawMoment moment;
+    moment.pass = effect->CurrentPass();
+    moment.world = effect->Value("World");
+    moment.camViewProj = effect->Value("CamViewProj");
+    moment.lightDir = effect->Value("LightDir");
+    moment.liteViewProj = effect->Value("LiteViewProj");
+    moment.smapSize = effect->Value("SMAP_SIZE");
+    moment.scene = effect->TextureOf("g_txScene");
+    moment.bump = effect->TextureOf("g_txBump");
+    moment.shadow = effect->TextureOf("ShadowTexture");
+    moment.fvf = recorded().FVF();
+    moment.stride = recorded().StreamStride(0);
+    moment.indicesBound = recorded().Indices() != nullptr;
+    moment.streamBound = recorded().StreamSource(0) != nullptr;
+    moment.vertices = call.u(3);
+    moment.primitives = call.u(5);
+    draws.push_back(moment);
   }
   void TearDown() override {
     shadowTarget.Reset();
@@ -29,6 +82,7 @@ class DrawTest : public RecordedDeviceTest {
   }
   // A quad with colour and bump textures and an effect of that many passes.
   void prepare(RenderModel& model, UINT passes) {
+    drawn = &model;
     EffectSetup setup;
     setup.passes = passes;
     rec().SetEffect(folders.writeEffect("skin.fx"), setup);
@@ -71,33 +125,49 @@ class DrawTest : public RecordedDeviceTest {
   Texture shadowMap;
   RenderTarget shadowTarget;
   DrawInstance instance;
+  RenderModel* drawn = nullptr;
+  std::vector<DrawMoment> draws;
 };
 
 TEST_F(DrawTest, RigidModelIsDrawnOncePerLightInItsPass) {
   RenderModel model;
   prepare(model, 4);
   instance.animindex = 42;  // rigid models have no animation to pick
-  const size_t from = log().Size();
+  instance.World.setIdentity();
+  instance.World.m[12] = 3.0f;
   ASSERT_TRUE(model.Draw(instance, false, lights({1, 2}, &shadowTarget)));
-  EXPECT_EQ(log().Ops(from), (std::vector<std::string>{
-                                 "Effect::SetMatrix", "Effect::SetMatrix", "Effect::SetValue",
-                                 "SetIndices", "SetStreamSource", "SetFVF", "Effect::SetTexture",
-                                 "Effect::SetTexture", "Effect::SetTechnique", "Effect::Begin",
-                                 "Effect::Pass", "DrawIndexedPrimitive",
-                                 "Effect::SetMatrix", "Effect::SetTexture", "Effect::SetValue",
-                                 "Effect::Pass", "DrawIndexedPrimitive", "Effect::End"}));
   EXPECT_TRUE(newLines().empty());
 
+  ASSERT_EQ(draws.size(), 2u) << "one draw per light";
+  const float direction[3] = {1, 0, 0};
+  for (const DrawMoment& draw : draws) {
+    EXPECT_EQ(draw.world, Bytes(instance.World));
+    EXPECT_EQ(draw.camViewProj, Bytes(instance.View * instance.Proj));
+    EXPECT_EQ(draw.lightDir, Bytes(direction));
+    EXPECT_EQ(draw.scene, RecordedTextureOf(model.texture));
+    EXPECT_EQ(draw.bump, RecordedTextureOf(model.bumpTexture));
+    EXPECT_NE(draw.scene, nullptr);
+    EXPECT_NE(draw.bump, nullptr);
+    EXPECT_EQ(draw.fvf, 0x002u);
+    EXPECT_EQ(draw.stride, 12u);
+    EXPECT_TRUE(draw.indicesBound);
+    EXPECT_TRUE(draw.streamBound);
+    EXPECT_EQ(draw.vertices, 4u);    // 48 bytes at stride 12
+    EXPECT_EQ(draw.primitives, 2u);  // 6 indices
+  }
+  // The plain light draws in pass 1 without shadow parameters; the
+  // shadow-mapped one in pass shadowmode + 2 with its light's.
+  EXPECT_EQ(draws[0].pass, 1);
+  EXPECT_TRUE(draws[0].liteViewProj.empty());
+  EXPECT_EQ(draws[1].pass, 2);
   Matrix4 view, proj;
   shadowTarget.GetView(view);
   shadowTarget.GetProj(proj);
-  const auto matrices = log().Named("Effect::SetMatrix");
-  EXPECT_EQ(std::memcmp(matrices[1]->data.data(), (instance.View * instance.Proj).m, 64), 0);
-  EXPECT_EQ(std::memcmp(matrices[2]->data.data(), (view * proj).m, 64), 0);
-  EXPECT_EQ(log().Named("Effect::SetTexture")[1]->s(0), "g_txBump");
-  EXPECT_EQ(log().Last("Effect::SetValue")->AsArray<float>(), std::vector<float>{512.0f});
-  EXPECT_EQ(log().Named("Effect::Pass")[1]->u(0), 2u);  // shadowmode 0 + 2
-  EXPECT_EQ(log().Last("DrawIndexedPrimitive")->u(3), 4u);  // 48 bytes at stride 12
+  EXPECT_EQ(draws[1].liteViewProj, Bytes(view * proj));
+  EXPECT_EQ(draws[1].shadow, RecordedTextureOf(shadowMap));
+  EXPECT_EQ(draws[1].smapSize, Bytes(512.0f));
+  const auto* effect = dynamic_cast<const RecordEffect*>(model.effect.GetEffect());
+  EXPECT_FALSE(effect->IsBegun()) << "the technique ends with the draw";
 }
 
 TEST_F(DrawTest, FailingLightsAreSkippedWithTheirLines) {
@@ -108,7 +178,8 @@ TEST_F(DrawTest, FailingLightsAreSkippedWithTheirLines) {
   mixed.records[1].target = nullptr;
   size_t from = log().Size();
   ASSERT_TRUE(model.Draw(instance, true, mixed));
-  EXPECT_EQ(newLines(), (std::vector<std::string>{"passnum:  -1", "no target set", "worng passnum  3"}));
+  EXPECT_EQ(newLines(),
+            (std::vector<std::string>{"passnum:  -1", "no target set", "worng passnum  3"}));
   EXPECT_EQ(count(from, "DrawIndexedPrimitive"), 1u);
   EXPECT_EQ(count(from, "Effect::End"), 1u);
 
@@ -128,7 +199,8 @@ TEST_F(DrawTest, FailingLightsAreSkippedWithTheirLines) {
   from = log().Size();
   EXPECT_FALSE(model.Draw(instance, true, lights({2, 1}, &shadowTarget)));
   EXPECT_EQ(newLines(), std::vector<std::string>{"SMAP_SIZE set failed"});
-  EXPECT_EQ(log().Ops(from).back(), "Effect::End");
+  EXPECT_FALSE(dynamic_cast<const RecordEffect*>(model.effect.GetEffect())->IsBegun())
+      << "the technique is ended";
   EXPECT_EQ(count(from, "DrawIndexedPrimitive"), 0u);
 }
 
@@ -147,10 +219,11 @@ TEST_F(DrawTest, DrawStopsAtTheFirstFailingStep) {
   const size_t from = log().Size();
   EXPECT_FALSE(model.Draw(instance, true, LightList{}));
   EXPECT_EQ(log().Size(), from);
-  EXPECT_EQ(newLines(), (std::vector<std::string>{
-                            "SetMatrix(World) failed", "SetMatrix(wievproj) failed",
-                            "setting LightDir failed", "errorcode:  8876086c",
-                            "<error> Tech set failed", "<error> RenderModel::Draw() empty light list"}));
+  EXPECT_EQ(newLines(),
+            (std::vector<std::string>{"SetMatrix(World) failed", "SetMatrix(wievproj) failed",
+                                      "setting LightDir failed", "errorcode:  8876086c",
+                                      "<error> Tech set failed",
+                                      "<error> RenderModel::Draw() empty light list"}));
   EXPECT_EQ(log().Count("Effect::Pass"), 0u);
   EXPECT_EQ(log().Count("Effect::End"), 0u);
 }
@@ -160,8 +233,9 @@ TEST_F(DrawTest, ModelWithoutAnEffectPreparesButEveryDrawFailsAtTheTechnique) {
   uploadQuad(plain);
   EXPECT_TRUE(plain.PrepareForDraw());
   EXPECT_FALSE(plain.Draw(instance, true, lights({1}, nullptr)));
-  EXPECT_EQ(newLines(), (std::vector<std::string>{"PUSHTEXTCOMMANDS ", "- no texture", "- no bumptex",
-                                                  "- no effect file?", "<error> Tech set failed"}));
+  EXPECT_EQ(newLines(),
+            (std::vector<std::string>{"PUSHTEXTCOMMANDS ", "- no texture", "- no bumptex",
+                                      "- no effect file?", "<error> Tech set failed"}));
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include "model/vertex_layout.h"
+#include "model/vertex_record_plan.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "platform/d3d9_constants.h"
+#include "platform/fvf_layout.h"
 
 namespace {
 
@@ -15,7 +15,6 @@ constexpr uint32_t kTexCoordBytes = 8;
 constexpr uint32_t kThreeFloatSetBytes = 12;
 constexpr uint32_t kMaxPaletteIndicesCopied = 4;
 constexpr uint32_t kMaxTextureSetsBeforeShadowVectors = 6;
-constexpr uint32_t kMaxTextureSets = 8;
 
 // The position part for W weights: W + 1 betas, the last one the packed
 // palette-index slot.
@@ -52,19 +51,19 @@ class TextBuilder {
 
 }  // namespace
 
-VertexLayout planVertexLayout(const MeshGeometry& mesh) {
-  VertexLayout layout;
+VertexRecordPlan planVertexRecord(const MeshGeometry& mesh) {
+  VertexRecordPlan layout;
   layout.fvf = D3DFVF_XYZ;
   layout.stride = kPositionBytes;
   if (mesh.positions.empty()) {
-    layout.problem = VertexLayout::Problem::NoPositions;
+    layout.problem = VertexRecordPlan::Problem::NoPositions;
     return layout;
   }
 
   if (!mesh.blendWeights.empty()) {
     const uint32_t w = mesh.weightsPerVertex;
     if (w < 1 || w > 4) {
-      layout.problem = VertexLayout::Problem::BadWeightsPerVertex;
+      layout.problem = VertexRecordPlan::Problem::BadWeightsPerVertex;
       return layout;
     }
     layout.fvf = skinnedPositionFVF(w);
@@ -106,7 +105,7 @@ VertexLayout planVertexLayout(const MeshGeometry& mesh) {
   if (mesh.isShadowVolume != 0) {
     if (sets > kMaxTextureSetsBeforeShadowVectors) {
       layout.textureSets = sets;
-      layout.problem = VertexLayout::Problem::TooManyTextureSets;
+      layout.problem = VertexRecordPlan::Problem::TooManyTextureSets;
       return layout;
     }
     layout.fvf |= D3DFVF_TEXCOORDSIZE3(static_cast<int>(sets)) |
@@ -121,7 +120,7 @@ VertexLayout planVertexLayout(const MeshGeometry& mesh) {
   return layout;
 }
 
-void writeVertices(const MeshGeometry& mesh, const VertexLayout& layout, uint8_t* out) {
+void writeVertices(const MeshGeometry& mesh, const VertexRecordPlan& layout, uint8_t* out) {
   const int64_t vertices = mesh.positions.count;
   std::memset(out, 0, static_cast<size_t>(vertices) * layout.stride);
   const int64_t w = mesh.weightsPerVertex;
@@ -131,23 +130,25 @@ void writeVertices(const MeshGeometry& mesh, const VertexLayout& layout, uint8_t
   for (int64_t i = 0; i < vertices; ++i) {
     uint8_t* vertex = out + i * layout.stride;
     std::memcpy(vertex, &mesh.positions[i], kPositionBytes);
-    if (layout.weights != VertexLayout::kAbsent && (i + 1) * w <= mesh.blendWeights.count) {
+    if (layout.weights != VertexRecordPlan::kAbsent && (i + 1) * w <= mesh.blendWeights.count) {
       std::memcpy(vertex + layout.weights, &mesh.blendWeights[i * w],
                   static_cast<size_t>(w) * sizeof(float));
     }
-    if (layout.palette != VertexLayout::kAbsent && p > 0 &&
+    if (layout.palette != VertexRecordPlan::kAbsent && p > 0 &&
         (i + 1) * p <= mesh.paletteIndices.count) {
       std::memcpy(vertex + layout.palette, &mesh.paletteIndices[i * p], paletteCopied);
     }
-    if (layout.normal != VertexLayout::kAbsent) copyElement(mesh.normals, i, vertex + layout.normal);
-    if (layout.texCoords0 != VertexLayout::kAbsent) {
+    if (layout.normal != VertexRecordPlan::kAbsent)
+      copyElement(mesh.normals, i, vertex + layout.normal);
+    if (layout.texCoords0 != VertexRecordPlan::kAbsent) {
       copyElement(mesh.texCoords0, i, vertex + layout.texCoords0);
     }
-    if (layout.texCoords1 != VertexLayout::kAbsent) {
+    if (layout.texCoords1 != VertexRecordPlan::kAbsent) {
       copyElement(mesh.texCoords1, i, vertex + layout.texCoords1);
     }
-    if (layout.tangent != VertexLayout::kAbsent) copyElement(mesh.tangents, i, vertex + layout.tangent);
-    if (layout.shadowA != VertexLayout::kAbsent) {
+    if (layout.tangent != VertexRecordPlan::kAbsent)
+      copyElement(mesh.tangents, i, vertex + layout.tangent);
+    if (layout.shadowA != VertexRecordPlan::kAbsent) {
       copyElement(mesh.shadowNeighbourA, i, vertex + layout.shadowA);
       copyElement(mesh.shadowNeighbourB, i, vertex + layout.shadowB);
     }
@@ -155,37 +156,47 @@ void writeVertices(const MeshGeometry& mesh, const VertexLayout& layout, uint8_t
 }
 
 size_t describeFVF(uint32_t fvf, char* text, size_t size) {
+  const FvfLayout layout = DecodeFvf(fvf);
   TextBuilder out(text, size);
-  switch (fvf & 0x0E) {
-    case D3DFVF_XYZB5: out.add("D3DFVF_XYZB5 "); break;
-    case D3DFVF_XYZB4: out.add("D3DFVF_XYZB4 "); break;
-    case D3DFVF_XYZB3: out.add("D3DFVF_XYZB3 "); break;
-    case D3DFVF_XYZB2: out.add("D3DFVF_XYZB2 "); break;
-    case D3DFVF_XYZB1: out.add("D3DFVF_XYZB1 "); break;
-    default: out.add("D3DFVF_XYZ "); break;
+  switch (layout.betas) {
+    case 5:
+      out.add("D3DFVF_XYZB5 ");
+      break;
+    case 4:
+      out.add("D3DFVF_XYZB4 ");
+      break;
+    case 3:
+      out.add("D3DFVF_XYZB3 ");
+      break;
+    case 2:
+      out.add("D3DFVF_XYZB2 ");
+      break;
+    case 1:
+      out.add("D3DFVF_XYZB1 ");
+      break;
+    default:
+      out.add("D3DFVF_XYZ ");
+      break;
   }
   if (fvf & D3DFVF_LASTBETA_UBYTE4) out.add("D3DFVF_LASTBETA_UBYTE4 ");
-  if (fvf & D3DFVF_NORMAL) out.add("D3DFVF_NORMAL ");
+  if (layout.Find(VertexSemantic::Normal, 0) != nullptr) out.add("D3DFVF_NORMAL ");
 
-  // Only the two low bits of the set count are read: the loader makes at most three sets.
-  int sets = 0;
-  if ((fvf & 0x300) == 0x300) {
-    sets = 3;
-    out.add("D3DFVF_TEX3 ");
-  } else if (fvf & 0x200) {
-    sets = 2;
-    out.add("D3DFVF_TEX2 ");
-  } else if (fvf & 0x100) {
-    sets = 1;
-    out.add("D3DFVF_TEX1 ");
-  }
+  // The log names at most three sets (the two low bits of the count), the
+  // last first; a set that is neither 2 nor 3 floats reads as size 4.
+  const int sets = layout.textureSets & 3;
+  static const char* const kSetCounts[] = {"", "D3DFVF_TEX1 ", "D3DFVF_TEX2 ", "D3DFVF_TEX3 "};
+  out.add(kSetCounts[sets]);
   for (int i = sets - 1; i >= 0; --i) {
-    if (fvf & (1u << (2 * i + 17))) {
-      out.add("D3DFVF_TEXCOORDSIZE4(");
-    } else if (fvf & (1u << (2 * i + 16))) {
-      out.add("D3DFVF_TEXCOORDSIZE3(");
-    } else {
-      out.add("D3DFVF_TEXCOORDSIZE2(");
+    switch (layout.setComponents[i]) {
+      case 2:
+        out.add("D3DFVF_TEXCOORDSIZE2(");
+        break;
+      case 3:
+        out.add("D3DFVF_TEXCOORDSIZE3(");
+        break;
+      default:
+        out.add("D3DFVF_TEXCOORDSIZE4(");
+        break;
     }
     char number[4];
     std::snprintf(number, sizeof number, "%d", i);

@@ -9,12 +9,12 @@
 // order: position, blend weights, the 4-byte palette-index slot, normal,
 // texture sets 0 and 1, tangent (a 3-float set), the two shadow vectors
 // (3-float sets).
-struct VertexLayout {
+struct VertexRecordPlan {
   enum class Problem {
     None,
     NoPositions,
-    BadWeightsPerVertex,   // blend weights with W outside 1..4
-    TooManyTextureSets,    // no room for the shadow vectors
+    BadWeightsPerVertex,  // blend weights with W outside 1..4
+    TooManyTextureSets,   // no room for the shadow vectors
   };
   static constexpr int32_t kAbsent = -1;
 
@@ -36,12 +36,12 @@ struct VertexLayout {
 };
 
 // Works out the record for mesh from which of its lists are filled.
-VertexLayout planVertexLayout(const MeshGeometry& mesh);
+VertexRecordPlan planVertexRecord(const MeshGeometry& mesh);
 
 // Writes every vertex of mesh into out (vertex count x stride bytes, zeroed
 // first). Lists shorter than the vertex count leave the rest of their
 // component zero; at most 4 palette indices are copied per vertex.
-void writeVertices(const MeshGeometry& mesh, const VertexLayout& layout, uint8_t* out);
+void writeVertices(const MeshGeometry& mesh, const VertexRecordPlan& layout, uint8_t* out);
 
 // Longest text describeFVF produces, without its terminator.
 inline constexpr size_t kFVFDescriptionLength = 134;

@@ -1,0 +1,91 @@
+#pragma once
+// The two backends the conformance suite runs every case on: the OpenGL
+// device on a headless window and the recording device. Each gives a fresh
+// 64 x 48 device with an automatic depth-stencil buffer.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/record/record_device.h"
+#include "platform/record/recording_backend.h"
+#include "tests/gl/gl_test_device.h"
+
+inline constexpr UINT kConformanceWidth = 64;
+inline constexpr UINT kConformanceHeight = 48;
+
+class GlConformanceDevice {
+ public:
+  static constexpr const char* kName = "gl";
+  bool ok() const { return gl_.ok(); }
+  IDirect3DDevice9* device() const { return gl_.get(); }
+  UINT MaxTextureSize() const { return UINT(gl_.gl()->Context()->MaxTextureSize()); }
+
+ private:
+  GlTestDevice gl_{kConformanceWidth, kConformanceHeight};
+};
+
+class RecordConformanceDevice {
+ public:
+  static constexpr const char* kName = "record";
+  RecordConformanceDevice() {
+    backend_.recorder().SetMaxTextureSize(4096);
+    direct3d_ = backend_.CreateDirect3D(32);
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.BackBufferWidth = kConformanceWidth;
+    parameters.BackBufferHeight = kConformanceHeight;
+    parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
+    parameters.BackBufferCount = 1;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.Windowed = 1;
+    parameters.EnableAutoDepthStencil = 1;
+    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
+    direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
+                            reinterpret_cast<HWND>(uintptr_t{0x5150}),
+                            D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_);
+  }
+  ~RecordConformanceDevice() {
+    if (device_ != nullptr) device_->Release();
+    if (direct3d_ != nullptr) direct3d_->Release();
+    EXPECT_EQ(backend_.recorder().LiveTotal(), 0) << "recorded objects left alive";
+  }
+  RecordConformanceDevice(const RecordConformanceDevice&) = delete;
+  RecordConformanceDevice& operator=(const RecordConformanceDevice&) = delete;
+
+  bool ok() const { return device_ != nullptr; }
+  IDirect3DDevice9* device() const { return device_; }
+  UINT MaxTextureSize() { return backend_.recorder().MaxTextureSize(); }
+
+ private:
+  RecordingBackend backend_;
+  IDirect3D9* direct3d_ = nullptr;
+  IDirect3DDevice9* device_ = nullptr;
+};
+
+// The typed-test fixture: one device of the backend per test.
+template <class Backend>
+class DeviceConformance : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(backend_.ok()) << Backend::kName << " device not made"; }
+
+  IDirect3DDevice9* dev() { return backend_.device(); }
+  UINT MaxTextureSize() { return backend_.MaxTextureSize(); }
+
+  // The references an object has, read without changing them.
+  static ULONG References(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+  }
+
+ private:
+  Backend backend_;
+};
+
+class BackendNames {
+ public:
+  template <class T>
+  static std::string GetName(int) {
+    return T::kName;
+  }
+};
+
+using ConformanceBackends = ::testing::Types<GlConformanceDevice, RecordConformanceDevice>;
