@@ -78,8 +78,12 @@ void ReviewHud::Draw(CDevice& device, Font& font, const ReviewStatus& status,
   if (bar.width > 0) {
     DrawScreenRect(device, bar.left, bar.top, bar.width, bar.height, kBarColor);
     const int32_t keys = playback.KeyCount();
+    int32_t lastColumn = -1;
     for (int32_t k = 0; k < keys; ++k) {
       const int32_t x = bar.ColumnOf(static_cast<double>(k) / keys);
+      // Keys closer than a pixel share one mark.
+      if (x == lastColumn) continue;
+      lastColumn = x;
       DrawScreenRect(device, x, bar.top + bar.height / 2, 1, bar.height - bar.height / 2,
                      kKeyMarkColor);
     }

@@ -4,7 +4,9 @@
 # its one clip cut into three), under a virtual X server driven by xdotool. Screenshots and
 # the viewer's output stay in OUTDIR.
 #
-# usage: review_e2e.sh MESHVIEW MESHCONV OUTDIR
+# usage: review_e2e.sh MESHVIEW MESHCONV OUTDIR [DATA]
+#   DATA: the program's data folder; its demo figure (which stands off the
+#   origin) checks that the wireframe lies on the model.
 # Exit status: 0 all checks passed, 1 a check failed, 77 a tool or the model
 # is missing. E2E_PACE (default 1) stretches every wait, for slow machines.
 set -uo pipefail
@@ -33,6 +35,7 @@ export SDL_VIDEODRIVER=x11
 meshview=$(realpath "$1")
 meshconv=$(realpath "$2")
 out=$(realpath -m "$3")
+data=${4:+$(realpath "$4")}
 pace=${E2E_PACE:-1}
 rm -rf "$out"
 mkdir -p "$out"
@@ -206,6 +209,25 @@ else
     fail "--animation-key" "$(diff_px "$out/key-3.png" "$stepped" "$SCENE") px differ"
   fi
   stop
+fi
+
+# The wireframe covers the figure it is drawn over: the box round the pixels
+# it changes is the box round the figure's blue cloth, within a few pixels.
+if [ -n "$data" ] && [ -f "$data/bin/walker.x_out" ]; then
+  walker=("$meshview" "$data/bin/walker.x_out" --animation-index=2 --animation-key=5)
+  "${walker[@]}" --output="$out/walker.png" >/dev/null 2>&1
+  "${walker[@]}" --output="$out/walker-wireframe.png" --wireframe >/dev/null 2>&1
+  wire=$(convert "$out/walker.png" "$out/walker-wireframe.png" -compose difference -composite \
+    -colorspace gray -threshold 3% -format "%@" info: 2>/dev/null)
+  cloth=$(convert "$out/walker.png" -fx 'g>0.15 && b>r+0.15 && b>g+0.08' -format "%@" info: 2>/dev/null)
+  if awk -v a="$wire" -v b="$cloth" 'BEGIN {
+        split(a, p, /[x+]/); split(b, q, /[x+]/);
+        dx = (p[3] + p[1] / 2) - (q[3] + q[1] / 2); dy = (p[4] + p[2] / 2) - (q[4] + q[2] / 2);
+        exit !(p[1] > 20 && dx * dx < 100 && dy * dy < 100 && p[1] < q[1] * 1.2 && p[2] < q[2] * 1.2) }'; then
+    pass "the wireframe lies on the figure (box $wire, cloth $cloth)"
+  else
+    fail "wireframe placement" "box $wire, the figure's cloth $cloth"
+  fi
 fi
 
 echo "$failures check(s) failed"
