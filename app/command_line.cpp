@@ -197,6 +197,11 @@ std::string UsageText() {
          "next/previous clip, +/- speed, B skeleton, W wireframe, N normals, F12\n"
          "screenshot, H help; click or drag the timeline to seek.\n"
          "\n"
+         "The wall, the font and the shipped effects come from the program's data\n"
+         "folder: $MESHVIEW_DATA_DIR, else PREFIX/share/meshview beside PREFIX/bin,\n"
+         "else the build tree's. The loader log is written to\n"
+         "$XDG_CACHE_HOME/meshview/loaderlog.txt (~/.cache/meshview/ by default).\n"
+         "\n"
          "Exit status: 0 shown or written, 1 the model could not be loaded or\n"
          "rendered (the reason is printed), 2 bad usage.\n";
 }
