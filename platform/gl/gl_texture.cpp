@@ -5,6 +5,7 @@
 
 #include "platform/d3d9_rules.h"
 #include "platform/gl/gl_names.h"
+#include "platform/gl/gl_texture_mips.h"
 
 namespace {
 
@@ -192,7 +193,28 @@ HRESULT GlTexture::FillLevel0(const void* texels, size_t bytes) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, GLsizei(width_), GLsizei(height_), glFormat_.format,
                   glFormat_.type, texels);
-  if (levels_.size() > 1) glGenerateMipmap(GL_TEXTURE_2D);
+  if (levels_.size() > 1) {
+    if (glFormat_.type == GL_UNSIGNED_BYTE) {
+      UploadBoxFilteredLevels(static_cast<const uint8_t*>(texels));
+    } else {
+      glGenerateMipmap(GL_TEXTURE_2D);
+    }
+  }
   glBindTexture(GL_TEXTURE_2D, 0);
   return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+void GlTexture::UploadBoxFilteredLevels(const uint8_t* level0) {
+  std::vector<uint8_t> above;
+  const uint8_t* source = level0;
+  for (size_t level = 1; level < levels_.size(); ++level) {
+    const D3DSURFACE_DESC& parent = levelDescs_[level - 1];
+    const D3DSURFACE_DESC& desc = levelDescs_[level];
+    std::vector<uint8_t> texels =
+        gl_box_filter_level(source, parent.Width, parent.Height, glFormat_.bytesPerTexel);
+    glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, 0, GLsizei(desc.Width), GLsizei(desc.Height),
+                    glFormat_.format, glFormat_.type, texels.data());
+    above = std::move(texels);
+    source = above.data();
+  }
 }

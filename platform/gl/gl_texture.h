@@ -1,8 +1,8 @@
 #pragma once
+#include <epoxy/gl.h>
+
 #include <memory>
 #include <vector>
-
-#include <epoxy/gl.h>
 
 #include "platform/d3d9.h"
 #include "platform/gl/gl_context.h"
@@ -82,6 +82,8 @@ class GlTexture final : public GlRefCounted<IDirect3DTexture9> {
  private:
   GlTexture() = default;
   ~GlTexture() override;
+  // Levels 1 and on from level 0's bytes (8-bit channels), texture bound.
+  void UploadBoxFilteredLevels(const uint8_t* level0);
 
   std::shared_ptr<GlContext> context_;
   UINT width_ = 0;
