@@ -6,6 +6,34 @@
 #include "platform/d3d9_rules.h"
 #include "platform/gl/gl_names.h"
 
+namespace {
+
+// The window's own depth-stencil buffer matches the back buffer's D24S8.
+bool WindowHasDepthStencil() {
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  GLint depthType = GL_NONE;
+  GLint stencilType = GL_NONE;
+  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH,
+                                        GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &depthType);
+  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL,
+                                        GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &stencilType);
+  GLint depthBits = 0;
+  GLint stencilBits = 0;
+  if (depthType != GL_NONE) {
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH,
+                                          GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depthBits);
+  }
+  if (stencilType != GL_NONE) {
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL,
+                                          GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &stencilBits);
+  }
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  return depthBits == 24 && stencilBits == 8;
+}
+
+}  // namespace
+
 GlDevice* AsGlDevice(IDirect3DDevice9* device) {
   return device != nullptr ? dynamic_cast<GlDevice*>(device) : nullptr;
 }
@@ -69,7 +97,53 @@ bool GlDevice::MakeGlObjects() {
   glEnable(GL_PROGRAM_POINT_SIZE);
   glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
   glFrontFace(gl_front_face(context_->HasClipControl()));
+  // A read-back after Present finds the frame in the window's back buffer
+  // only where the swap copies it out and leaves it (Mesa's software
+  // rasterizers); elsewhere that buffer is undefined after a swap.
+  windowCanTakeFrames_ = context_->HasClipControl() && context_->IsSoftware() &&
+                         parameters_.SwapEffect == D3DSWAPEFFECT_DISCARD &&
+                         (!parameters_.EnableAutoDepthStencil || WindowHasDepthStencil());
+  ChooseBackBufferPath();
   return glGetError() == GL_NO_ERROR;
+}
+
+void GlDevice::ChooseBackBufferPath() {
+  int width = 0;
+  int height = 0;
+  SDL_GL_GetDrawableSize(context_->Window(), &width, &height);
+  drawIntoWindow_ = windowCanTakeFrames_ && UINT(width) == parameters_.BackBufferWidth &&
+                    UINT(height) == parameters_.BackBufferHeight;
+}
+
+void GlDevice::SetWindowOrientation(bool window) {
+  if (window == windowOrientation_) return;
+  windowOrientation_ = window;
+  // GL's own origin puts Direct3D's top row at the top of the window. The
+  // front face stays: GL judges facing after the origin is applied, so a
+  // triangle clockwise on screen is clockwise under either origin.
+  glClipControl(window ? GL_LOWER_LEFT : GL_UPPER_LEFT, GL_ZERO_TO_ONE);
+}
+
+GLint GlDevice::TargetRow(LONG top, LONG height) const {
+  if (bindings_.Target() != backBuffer_ || !drawIntoWindow_) return GLint(top);
+  return GLint(LONG(parameters_.BackBufferHeight) - top - height);
+}
+
+void GlDevice::ReadWindow(GLenum buffer, int width, int height, GlImage* image) {
+  image->width = UINT(width);
+  image->height = UINT(height);
+  image->bgra.assign(size_t(width) * height * 4, 0);
+  std::vector<uint8_t> rows(image->bgra.size());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadBuffer(buffer);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+  const size_t rowBytes = size_t(width) * 4;
+  for (int y = 0; y < height; ++y) {
+    std::copy_n(rows.data() + size_t(height - 1 - y) * rowBytes, rowBytes,
+                image->bgra.data() + size_t(y) * rowBytes);
+  }
+  glReadBuffer(GL_BACK);
 }
 
 GlDevice::~GlDevice() {
@@ -139,7 +213,7 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
       y2 = pRects[i].y2 < bottom ? pRects[i].y2 : bottom;
     }
     if (x2 <= x1 || y2 <= y1) continue;
-    glScissor(x1, y1, x2 - x1, y2 - y1);
+    glScissor(x1, TargetRow(y1, y2 - y1), x2 - x1, y2 - y1);
     glClear(mask);
   }
   glDisable(GL_SCISSOR_TEST);
@@ -165,7 +239,11 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   SDL_GL_GetDrawableSize(context_->Window(), &width, &height);
   const GLint sourceWidth = GLint(parameters_.BackBufferWidth);
   const GLint sourceHeight = GLint(parameters_.BackBufferHeight);
-  if (width > 0 && height > 0) {
+  if (backBufferPixels_ == BackBufferPixels::WindowBack) {
+    // The frame is in the window already.
+    if (keepPresented_) ReadWindow(GL_BACK, width, height, &lastPresented_);
+    backBufferPixels_ = BackBufferPixels::WindowFront;
+  } else if (width > 0 && height > 0) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -180,24 +258,11 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
     const bool sameSize = width == sourceWidth && height == sourceHeight;
     glBlitFramebuffer(0, 0, sourceWidth, sourceHeight, 0, height, width, 0, GL_COLOR_BUFFER_BIT,
                       sameSize ? GL_NEAREST : GL_LINEAR);
-    if (keepPresented_) {
-      lastPresented_.width = UINT(width);
-      lastPresented_.height = UINT(height);
-      lastPresented_.bgra.assign(size_t(width) * height * 4, 0);
-      std::vector<uint8_t> rows(lastPresented_.bgra.size());
-      glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-      glReadBuffer(GL_BACK);
-      glPixelStorei(GL_PACK_ALIGNMENT, 1);
-      glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
-      const size_t rowBytes = size_t(width) * 4;
-      for (int y = 0; y < height; ++y) {
-        std::copy_n(rows.data() + size_t(height - 1 - y) * rowBytes, rowBytes,
-                    lastPresented_.bgra.data() + size_t(y) * rowBytes);
-      }
-    }
+    if (keepPresented_) ReadWindow(GL_BACK, width, height, &lastPresented_);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
   }
   SDL_GL_SwapWindow(context_->Window());
+  ChooseBackBufferPath();
   return D3D_OK;
 }
 
@@ -206,6 +271,18 @@ bool GlDevice::ReadBackBuffer(GlImage* image) {
   context_->MakeCurrent();
   const GLuint source = backBuffer_->Framebuffer();
   if (source == 0) return false;
+  if (backBufferPixels_ != BackBufferPixels::OffScreen) {
+    // Drawn into the window: its back buffer holds the frame, also after
+    // Present (see MakeGlObjects). Whoever reads back after presenting is
+    // likely to do it again, so later frames keep a copy of their own.
+    const bool presented = backBufferPixels_ == BackBufferPixels::WindowFront;
+    ReadWindow(GL_BACK, int(parameters_.BackBufferWidth), int(parameters_.BackBufferHeight), image);
+    if (presented) {
+      windowCanTakeFrames_ = false;
+      ChooseBackBufferPath();
+    }
+    return glGetError() == GL_NO_ERROR;
+  }
   image->width = parameters_.BackBufferWidth;
   image->height = parameters_.BackBufferHeight;
   image->bgra.assign(size_t(image->width) * image->height * 4, 0);

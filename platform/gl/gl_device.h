@@ -57,6 +57,12 @@ struct GlBoundObjects {
 // depth-stencil buffer, shared by every render target; Present scales it
 // into the window. Everything is drawn the Direct3D way up: row 0 of every
 // target and texture is its top row in GL memory too, only Present flips.
+// When the window has the back buffer's size (and its own depth-stencil
+// buffer, clip control, a discarding swap and a software rasterizer, whose
+// swap leaves the back buffer readable), a frame is drawn straight into
+// the window instead, saving Present's copy: clip control then keeps GL's
+// lower-left origin, so the image lands upright in the window's bottom-up
+// rows, and viewports and scissors are mirrored to match.
 class GlDevice final : public IDirect3DDevice9 {
  public:
   // Made by GlDirect3D::CreateDevice.
@@ -117,8 +123,10 @@ class GlDevice final : public IDirect3DDevice9 {
   D3DDEVTYPE DeviceType() const { return type_; }
   const D3DPRESENT_PARAMETERS& PresentParameters() const { return parameters_; }
 
-  // The back buffer as it is now.
+  // The back buffer as it is now (after Present: as it was presented).
   bool ReadBackBuffer(GlImage* image);
+  // True while back-buffer frames are drawn straight into the window.
+  bool DrawsIntoWindow() const { return drawIntoWindow_; }
   // While on, Present also reads back what it put into the window (before
   // the swap), so tests can see the scaled image.
   void KeepPresentedFrames(bool keep) { keepPresented_ = keep; }
@@ -134,6 +142,15 @@ class GlDevice final : public IDirect3DDevice9 {
   // and the viewport; false when the target cannot be drawn into.
   bool BindTarget();
   bool EnsureDepthBuffer(UINT width, UINT height);
+  // Where the next frame of the back buffer goes (see the class comment).
+  void ChooseBackBufferPath();
+  // Clip-space origin for drawing into the window (lower-left) or into an
+  // off-screen target (upper-left).
+  void SetWindowOrientation(bool window);
+  // GL's first row of a rectangle of the current target given from the top.
+  GLint TargetRow(LONG top, LONG height) const;
+  // Copies the window's front or back buffer, turned upright, into image.
+  void ReadWindow(GLenum buffer, int width, int height, GlImage* image);
   void ApplyRenderStates();
   void BindTexturesAndSamplers(bool fixedFunction);
   FfSettings FixedFunctionSettings(const FvfLayout& layout) const;
@@ -166,6 +183,17 @@ class GlDevice final : public IDirect3DDevice9 {
 
   bool keepPresented_ = false;
   GlImage lastPresented_;
+
+  // Where the back buffer's latest pixels are: its own framebuffer or the
+  // window's back buffer, not yet presented or presented.
+  enum class BackBufferPixels { OffScreen, WindowBack, WindowFront };
+  // Size aside: the window has a D24S8 depth-stencil buffer, there is clip
+  // control, the swap discards, the rasterizer is software, and no read-back
+  // after Present has asked for the own framebuffer.
+  bool windowCanTakeFrames_ = false;
+  bool drawIntoWindow_ = false;
+  bool windowOrientation_ = false;
+  BackBufferPixels backBufferPixels_ = BackBufferPixels::OffScreen;
 };
 
 // This backend's device behind an interface pointer; null for another.

@@ -101,8 +101,20 @@ bool GlDevice::EnsureDepthBuffer(UINT width, UINT height) {
 
 bool GlDevice::BindTarget() {
   GlSurface* target = bindings_.Target();
+  const D3DVIEWPORT9& viewport = state_.Viewport();
+  if (target == backBuffer_ && drawIntoWindow_) {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    SetWindowOrientation(true);
+    backBufferPixels_ = BackBufferPixels::WindowBack;
+    glViewport(GLint(viewport.X), TargetRow(LONG(viewport.Y), LONG(viewport.Height)),
+               GLsizei(viewport.Width), GLsizei(viewport.Height));
+    glDepthRange(viewport.MinZ, viewport.MaxZ);
+    return true;
+  }
   const GLuint framebuffer = target->Framebuffer();
   if (framebuffer == 0) return false;
+  if (target == backBuffer_) backBufferPixels_ = BackBufferPixels::OffScreen;
+  SetWindowOrientation(false);
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
   if (parameters_.EnableAutoDepthStencil &&
       EnsureDepthBuffer(target->Desc().Width, target->Desc().Height) &&
@@ -111,7 +123,6 @@ bool GlDevice::BindTarget() {
                               depthBuffer_);
     target->SetAttachedDepth(depthBuffer_);
   }
-  const D3DVIEWPORT9& viewport = state_.Viewport();
   glViewport(GLint(viewport.X), GLint(viewport.Y), GLsizei(viewport.Width),
              GLsizei(viewport.Height));
   glDepthRange(viewport.MinZ, viewport.MaxZ);

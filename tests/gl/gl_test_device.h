@@ -25,7 +25,7 @@ class GlTestDevice {
     static const bool driverLoaded = SDL_GL_LoadLibrary(nullptr) == 0;
     if (!driverLoaded) return;
     // The window's pixel format is fixed when it is made: ask for what the
-    // backend's context wants (no depth of its own, as the window layer does).
+    // backend's context wants, as the window layer does.
     platform_request_gl_pixel_format(false);
     window_ = SDL_CreateWindow("gl test", 0, 0, windowWidth > 0 ? windowWidth : int(width),
                                windowHeight > 0 ? windowHeight : int(height),
