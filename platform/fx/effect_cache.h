@@ -1,20 +1,25 @@
 #pragma once
 #include <cstddef>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "platform/fx/effect_compiler.h"
+#include "platform/fx/effect_disk_cache.h"
 
 // Compiling an effect takes tens of milliseconds and every model names one,
 // often the same: within a run, a file whose bytes and options are unchanged
-// is compiled once and its result shared.
+// is compiled once and its result shared. With a disk folder, results also
+// outlive the run (see effect_disk_cache.h).
 namespace fx {
 
 class EffectCache {
  public:
+  // No disk folder: results are kept for the run only.
   EffectCache();
+  explicit EffectCache(std::filesystem::path disk_folder);
   ~EffectCache();
   EffectCache(const EffectCache&) = delete;
   EffectCache& operator=(const EffectCache&) = delete;
@@ -23,9 +28,13 @@ class EffectCache {
   // compiles again.
   EffectCompileResult compile_file(const std::string& path, const EffectCompileOptions& options = {});
 
-  // How many compilations actually ran.
+  // How many compilations actually ran, and how many results came from disk.
   size_t compilations() const;
+  size_t disk_loads() const;
+  // Forgets the results of this run (the disk keeps its own).
   void clear();
+  // Empty turns the disk off.
+  void set_disk_folder(std::filesystem::path folder);
 
  private:
   struct Entry {
@@ -36,10 +45,13 @@ class EffectCache {
   mutable std::mutex mutex_;
   std::map<std::string, Entry> entries_;
   std::unique_ptr<HlslCompiler> compiler_;
+  EffectDiskCache disk_;
   size_t compilations_ = 0;
+  size_t disk_loads_ = 0;
 };
 
-// The cache the effect runtime uses.
+// The cache the effect runtime uses, on the user's cache folder
+// (EffectDiskCache::default_folder).
 EffectCache& shared_effect_cache();
 
 }  // namespace fx

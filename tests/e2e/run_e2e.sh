@@ -36,6 +36,8 @@ closer=${4:+$(realpath "$4")}
 pace=${E2E_PACE:-1}
 rm -rf "$out"
 mkdir -p "$out"
+# Compiled effects go to the run's own folder, not the user's cache.
+export XDG_CACHE_HOME="$out/cache"
 "$make_demo" "$out/demo" >"$out/make_demo.txt" 2>&1 || { echo "FAIL make_demo"; exit 1; }
 
 failures=0
