@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -172,4 +173,74 @@ std::vector<int32_t> findEdgePartners(const Vector3* positions, int32_t cornerCo
     }
   }
   return partner;
+}
+
+namespace {
+
+// The two points of a directed edge as bit patterns, -0 folded into 0.
+struct ExactEdge {
+  uint32_t bits[6];
+  bool operator==(const ExactEdge& other) const {
+    for (int i = 0; i < 6; ++i) {
+      if (bits[i] != other.bits[i]) return false;
+    }
+    return true;
+  }
+};
+
+uint32_t exactBits(float value) {
+  if (value == 0.0f) value = 0.0f;
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+ExactEdge exactEdge(const Vector3& from, const Vector3& to) {
+  return {{exactBits(from.x), exactBits(from.y), exactBits(from.z), exactBits(to.x),
+           exactBits(to.y), exactBits(to.z)}};
+}
+
+uint64_t hashExact(const ExactEdge& edge) {
+  uint64_t h = 0x9e3779b97f4a7c15ULL;
+  for (uint32_t bits : edge.bits) h = mix(h ^ bits) + 0x9e3779b97f4a7c15ULL;
+  return h;
+}
+
+}  // namespace
+
+int32_t countIdenticalEdgePartners(const Vector3* positions, int32_t cornerCount) {
+  const int32_t triangles = cornerCount / 3;
+  if (triangles < 2) return 0;
+  // Open addressing: each directed edge keeps the last triangle that has it.
+  struct Slot {
+    ExactEdge edge;
+    int32_t lastTriangle = -1;
+  };
+  size_t size = 16;
+  while (size < 2 * static_cast<size_t>(3 * triangles)) size *= 2;
+  std::vector<Slot> slots(size);
+  const size_t mask = size - 1;
+  auto find = [&](const ExactEdge& edge) -> Slot& {
+    size_t at = static_cast<size_t>(hashExact(edge)) & mask;
+    while (slots[at].lastTriangle >= 0 && !(slots[at].edge == edge)) at = (at + 1) & mask;
+    return slots[at];
+  };
+  for (int32_t t = 0; t < triangles; ++t) {
+    for (int32_t e = 0; e < 3; ++e) {
+      const Corners c = edgeCorners(3 * t + e);
+      if (!isFinite(positions[c.from]) || !isFinite(positions[c.to])) continue;
+      Slot& slot = find(exactEdge(positions[c.from], positions[c.to]));
+      slot.edge = exactEdge(positions[c.from], positions[c.to]);
+      slot.lastTriangle = t;
+    }
+  }
+  int32_t paired = 0;
+  for (int32_t t = 0; t + 1 < triangles; ++t) {
+    for (int32_t e = 0; e < 3; ++e) {
+      const Corners c = edgeCorners(3 * t + e);
+      if (!isFinite(positions[c.from]) || !isFinite(positions[c.to])) continue;
+      if (find(exactEdge(positions[c.to], positions[c.from])).lastTriangle > t) ++paired;
+    }
+  }
+  return paired;
 }

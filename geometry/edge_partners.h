@@ -26,3 +26,11 @@ bool edgePointsMatch(const Vector3& a, const Vector3& b);
 // direction, or -1 when there is none. The result has 3T entries; those of the
 // last triangle are always -1. Runs in O(n log n) through a spatial hash.
 std::vector<int32_t> findEdgePartners(const Vector3* positions, int32_t cornerCount);
+
+// A lower bound of the number of edges findEdgePartners pairs, found without
+// its search: the edges of triangles 0 .. T-2 for which a later triangle has
+// an edge joining bit-for-bit the same two points in the opposite direction
+// (0 and -0 alike; such points always lie within the tolerance). It equals
+// the paired count unless distinct points lie within the tolerance of each
+// other. A plain hash of exact keys, several times cheaper than the search.
+int32_t countIdenticalEdgePartners(const Vector3* positions, int32_t cornerCount);

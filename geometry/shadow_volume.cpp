@@ -93,6 +93,15 @@ bool CShadowVolume::createvertices() {
 bool CShadowVolume::createnewindices() {
   MeshGeometry& destination = *destination_;
   const int32_t n = source_->indices.count;
+  // Each paired edge adds six indices. The cheap count of edges between
+  // identical points is the search's count for nearly every mesh and never
+  // more, so a mesh it already puts over the limit is refused before the search.
+  const int64_t atLeast =
+      n + 6 * static_cast<int64_t>(countIdenticalEdgePartners(destination.positions.data, n));
+  if (atLeast > kMaxIndexCount) {
+    log_int("<error> createnewindices() index count over 65535: ", static_cast<int32_t>(atLeast));
+    return false;
+  }
   const std::vector<int32_t> partner = findEdgePartners(destination.positions.data, n);
 
   int64_t count = n;
