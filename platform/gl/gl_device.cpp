@@ -223,11 +223,9 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
 HRESULT GlDevice::BeginScene() { return state_.BeginScene(); }
 
 HRESULT GlDevice::EndScene() {
-  const HRESULT ended = state_.EndScene();
-  if (ended != D3D_OK) return ended;
-  context_->MakeCurrent();
-  glFlush();
-  return D3D_OK;
+  // No flush: the driver runs the queued work at Present or read-back, and
+  // a flush per scene only cuts the frame's work into smaller batches.
+  return state_.EndScene();
 }
 
 HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {

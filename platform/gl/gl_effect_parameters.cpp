@@ -25,8 +25,9 @@ GlEffectParameters::GlEffectParameters(std::shared_ptr<const fx::CompiledEffect>
   }
   buffer_ = gl_make_name(GlNameKind::Buffer);
   glBindBuffer(GL_UNIFORM_BUFFER, buffer_);
-  glBufferData(GL_UNIFORM_BUFFER, GLsizeiptr(bytes), nullptr, GL_DYNAMIC_DRAW);
+  glBufferData(GL_UNIFORM_BUFFER, GLsizeiptr(bytes), nullptr, GL_STREAM_DRAW);
   glBindBuffer(GL_UNIFORM_BUFFER, 0);
+  bufferBytes_ = bytes;
   if (glGetError() != GL_NO_ERROR) gl_delete_name(GlNameKind::Buffer, buffer_);
 }
 
@@ -76,6 +77,10 @@ void GlEffectParameters::Bind() {
   if (buffer_ == 0) return;
   if (changed_) {
     glBindBuffer(GL_UNIFORM_BUFFER, buffer_);
+    // Fresh storage for every upload: writing into storage that draws still
+    // queued read makes the driver finish them first (llvmpipe flushes and
+    // waits), once per draw.
+    glBufferData(GL_UNIFORM_BUFFER, GLsizeiptr(bufferBytes_), nullptr, GL_STREAM_DRAW);
     glBufferSubData(GL_UNIFORM_BUFFER, 0, GLsizeiptr(block_.size()), block_.data());
     glBindBuffer(GL_UNIFORM_BUFFER, 0);
     changed_ = false;

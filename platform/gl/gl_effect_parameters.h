@@ -45,5 +45,6 @@ class GlEffectParameters {
   std::shared_ptr<GlContext> context_;
   std::vector<uint8_t> block_;
   GLuint buffer_ = 0;
+  size_t bufferBytes_ = 0;
   bool changed_ = true;
 };
