@@ -1,32 +1,20 @@
-// Feeds arbitrary bytes to the font's character-table readers, from memory
-// and from a file, and checks that both agree with each other and with the
-// bytes they were given.
+// Feeds arbitrary bytes to the font's character-table readers, parsed from
+// memory and read as a file (held in memory, through the input reader), and
+// checks that both agree with each other and with the bytes they were given.
 #include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <string>
+#include <vector>
+
+#include "base/memory_files.h"
 
 #include "render/font_table.h"
 
 namespace {
 
-std::filesystem::path g_folder;
-
-void removeFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(g_folder, ignored);
-}
-
-std::string prepareTablePath() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "font-fuzz-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  g_folder = pattern;
-  std::atexit(removeFolder);
-  return (g_folder / "font.fnd").string();
-}
+constexpr char kTablePath[] = "fuzz/font.fnd";
 
 bool sameRect(const GlyphRect& a, const GlyphRect& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -53,20 +41,14 @@ void checkAgainstBytes(const FontTable& table, const uint8_t* data, size_t size)
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string tablePath = prepareTablePath();
-
   FontTable parsed;
   const bool parsedOk = ParseFontTable(data, size, parsed);
   if (parsedOk) checkAgainstBytes(parsed, data, size);
   if (!parsedOk && parsed.Count() != 0) std::abort();
 
-  FILE* file = std::fopen(tablePath.c_str(), "wb");
-  if (file == nullptr) return 0;
-  if (size > 0) std::fwrite(data, 1, size, file);
-  std::fclose(file);
-
+  register_memory_file(kTablePath, std::vector<uint8_t>(data, data + size));
   FontTable read;
-  const bool readOk = ReadFontTableFile(tablePath.c_str(), read);
+  const bool readOk = ReadFontTableFile(kTablePath, read);
   if (readOk != parsedOk) std::abort();
   if (readOk) checkAgainstBytes(read, data, size);
   return 0;
