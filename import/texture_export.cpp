@@ -15,6 +15,7 @@
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
+#include "base/input_file.h"
 #include "base/path_lookup.h"
 
 namespace fs = std::filesystem;
@@ -37,11 +38,10 @@ bool decodable(const std::vector<unsigned char>& bytes) {
          stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &comp) != 0;
 }
 
+// Through the input reader: a texture path named inside a model is followed
+// only to a regular file within the image size limit, never a FIFO or device.
 bool readFile(const fs::path& path, std::vector<unsigned char>* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+  return read_input_file(path.c_str(), InputKind::Image, *bytes, nullptr);
 }
 
 bool writeFile(const fs::path& path, const std::vector<unsigned char>& bytes) {

@@ -177,7 +177,12 @@ mkfifo "$out/inputs/pipe.obj"
 head -c 65536 /dev/urandom >"$out/inputs/garbage.fbx"
 : >"$out/inputs/empty.obj"
 printf 'o x\nv 1 2 3\nf 1 1 1 1 1\n' >"$out/inputs/tiny.obj"
-for input in folder.fbx pipe.obj garbage.fbx empty.obj; do
+# A model whose material names a FIFO and a device as its textures.
+mkfifo "$out/inputs/pipe.png"
+printf 'mtllib textured.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nusemtl a\nf 1/1 2/2 3/3\n' \
+  >"$out/inputs/textured.obj"
+printf 'newmtl a\nmap_Kd pipe.png\nmap_Bump /dev/zero\n' >"$out/inputs/textured.mtl"
+for input in folder.fbx pipe.obj garbage.fbx empty.obj textured.obj; do
   meshconv_case "meshconv-${input//./_}" "$out/inputs/$input"
 done
 meshconv_case meshconv-device /dev/zero
