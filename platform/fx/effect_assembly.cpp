@@ -7,7 +7,9 @@ namespace fx {
 namespace {
 
 bool same_layout(const StageGlsl& a, const StageGlsl& b) {
-  if (a.uniform_block_size != b.uniform_block_size || a.block_members.size() != b.block_members.size()) return false;
+  if (a.uniform_block_size != b.uniform_block_size ||
+      a.block_members.size() != b.block_members.size())
+    return false;
   for (size_t i = 0; i < a.block_members.size(); ++i) {
     const EffectParameter& x = a.block_members[i];
     const EffectParameter& y = b.block_members[i];
@@ -18,8 +20,8 @@ bool same_layout(const StageGlsl& a, const StageGlsl& b) {
 
 class Assembler {
  public:
-  Assembler(const ParsedEffect& parsed, const std::map<std::string, StageGlsl>& stages, CompiledEffect& effect,
-            std::string& errors)
+  Assembler(const ParsedEffect& parsed, const std::map<std::string, StageGlsl>& stages,
+            CompiledEffect& effect, std::string& errors)
       : parsed_(parsed), stages_(stages), effect_(effect), errors_(errors) {}
 
   bool run() {
@@ -63,7 +65,8 @@ class Assembler {
       if (variable == nullptr) continue;
       parameter.semantic = variable->semantic;
       // Blocks cannot hold bools; the declaration says what the uint was.
-      if (parameter.type == ValueType::UInt && variable->type.rfind("bool", 0) == 0) parameter.type = ValueType::Bool;
+      if (parameter.type == ValueType::UInt && variable->type.rfind("bool", 0) == 0)
+        parameter.type = ValueType::Bool;
     }
     return true;
   }
@@ -80,7 +83,8 @@ class Assembler {
       if (values.size() == 1) values.assign(count, values[0]);
       if (values.size() != count) {
         errors_ += variable.where + ": error: initial value of '" + variable.name + "' has " +
-                   std::to_string(values.size()) + " components, " + std::to_string(count) + " expected\n";
+                   std::to_string(values.size()) + " components, " + std::to_string(count) +
+                   " expected\n";
         ok = false;
         continue;
       }
@@ -94,7 +98,8 @@ class Assembler {
     pass.render_states = parsed_pass.render_states;
     pass.ignored_states = parsed_pass.ignored_states;
     std::map<uint32_t, std::string> samplers;  // by sampler index: units follow declaration order
-    bool ok = add_stage(ShaderStage::Vertex, parsed_pass.vertex, pass.vertex, samplers, &pass.vertex_inputs);
+    bool ok = add_stage(ShaderStage::Vertex, parsed_pass.vertex, pass.vertex, samplers,
+                        &pass.vertex_inputs);
     ok = add_stage(ShaderStage::Pixel, parsed_pass.pixel, pass.pixel, samplers, nullptr) && ok;
     if (samplers.size() > kMaxSamplers) {
       errors_ += parsed_pass.pixel.where() + ": error: pass '" + pass.name + "' uses more than " +
@@ -120,7 +125,8 @@ class Assembler {
     for (const SamplerUse& use : stage.samplers) {
       int index = effect_.find_sampler(use.hlsl_name);
       if (index < 0) {
-        errors_ += request.where() + ": error: sampler '" + use.hlsl_name + "' is not declared at file level\n";
+        errors_ += request.where() + ": error: sampler '" + use.hlsl_name +
+                   "' is not declared at file level\n";
         ok = false;
         continue;
       }

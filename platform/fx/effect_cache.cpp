@@ -7,8 +7,8 @@ namespace fx {
 namespace {
 
 std::string options_text(const EffectCompileOptions& options) {
-  return std::string(options.glsl.fixup_clip_space ? "z" : "-") + (options.glsl.flip_vertex_y ? "y" : "-") + "|" +
-         options.glsl.position_offset_uniform;
+  return std::string(options.glsl.fixup_clip_space ? "z" : "-") +
+         (options.glsl.flip_vertex_y ? "y" : "-") + "|" + options.glsl.position_offset_uniform;
 }
 
 std::string cache_key(const std::string& found_path, const EffectCompileOptions& options) {
@@ -26,7 +26,8 @@ EffectCache::EffectCache(std::filesystem::path disk_folder)
 
 EffectCache::~EffectCache() = default;
 
-EffectCompileResult EffectCache::compile_file(const std::string& path, const EffectCompileOptions& options) {
+EffectCompileResult EffectCache::compile_file(const std::string& path,
+                                              const EffectCompileOptions& options) {
   EffectCompileResult result;
   std::string found_path;
   std::string contents;
@@ -58,7 +59,8 @@ EffectCompileResult EffectCache::compile_file(const std::string& path, const Eff
   }
   ++compilations_;
   result = compile_effect_source(contents, found_path, *compiler_, options);
-  if (result.compiled() && !disk_key.empty()) disk_.store(disk_key, *result.effect, result.messages);
+  if (result.compiled() && !disk_key.empty())
+    disk_.store(disk_key, *result.effect, result.messages);
   if (result.compiled()) {
     entries_[key] = Entry{std::move(contents), result};
   } else if (found != entries_.end()) {

@@ -26,7 +26,8 @@ class EffectCache {
 
   // As compile_effect_file; failures are not kept, so a mended file
   // compiles again.
-  EffectCompileResult compile_file(const std::string& path, const EffectCompileOptions& options = {});
+  EffectCompileResult compile_file(const std::string& path,
+                                   const EffectCompileOptions& options = {});
 
   // How many compilations actually ran, and how many results came from disk.
   size_t compilations() const;

@@ -61,7 +61,8 @@ class EntryCompiler {
     for (const auto& [key, entry] : pending_) {
       std::vector<uint32_t> spirv;
       std::string compiler_messages;
-      bool compiled = compiler_.compile(source, name_, entry.stage, entry.entry_point, spirv, compiler_messages);
+      bool compiled = compiler_.compile(source, name_, entry.stage, entry.entry_point, spirv,
+                                        compiler_messages);
       append_unique(messages_, compiler_messages);
       if (!compiled) {
         ok = false;
@@ -69,7 +70,8 @@ class EntryCompiler {
       }
       std::string error;
       if (!translate_to_glsl(std::move(spirv), entry.stage, options_.glsl, stages[key], error)) {
-        append_unique(messages_, entry.request->where() + ": error: " + entry.request->function + ": " + error);
+        append_unique(messages_, entry.request->where() + ": error: " + entry.request->function +
+                                     ": " + error);
         ok = false;
       }
     }
@@ -81,7 +83,8 @@ class EntryCompiler {
     if (request.profile.empty()) return true;
     std::string key = stage_key(stage, request);
     if (pending_.count(key) != 0) return true;
-    const ParsedFunction* function = parsed_.find_function(request.function, request.arguments.size());
+    const ParsedFunction* function =
+        parsed_.find_function(request.function, request.arguments.size());
     if (function == nullptr) {
       messages_ += request.where() + ": error: entry point '" + request.function + "' not found\n";
       return false;
@@ -118,11 +121,13 @@ bool read_effect_file(const std::string& path, std::string& found_path, std::str
   InputStatus status;
   const bool read = read_input_text(path.c_str(), InputKind::Effect, contents, &status);
   found_path = status.path;
-  if (!read && refusal != nullptr && !status.missing) *refusal = found_path + ": error: " + status.reason + "\n";
+  if (!read && refusal != nullptr && !status.missing)
+    *refusal = found_path + ": error: " + status.reason + "\n";
   return read;
 }
 
-EffectCompileResult compile_effect_file(const std::string& path, const EffectCompileOptions& options) {
+EffectCompileResult compile_effect_file(const std::string& path,
+                                        const EffectCompileOptions& options) {
   EffectCompileResult result;
   std::string found_path;
   std::string contents;
@@ -134,7 +139,8 @@ EffectCompileResult compile_effect_file(const std::string& path, const EffectCom
   return compile_effect_source(contents, found_path, *compiler, options);
 }
 
-EffectCompileResult compile_effect_source(const std::string& source, const std::string& name, HlslCompiler& compiler,
+EffectCompileResult compile_effect_source(const std::string& source, const std::string& name,
+                                          HlslCompiler& compiler,
                                           const EffectCompileOptions& options) {
   EffectCompileResult result;
   std::string preprocessed;

@@ -30,10 +30,12 @@ struct EffectCompileResult {
 
 // Reads the file (found like every other file name: '\' separators and
 // letter case are forgiven) and compiles it with glslang.
-EffectCompileResult compile_effect_file(const std::string& path, const EffectCompileOptions& options = {});
+EffectCompileResult compile_effect_file(const std::string& path,
+                                        const EffectCompileOptions& options = {});
 
 // Compiles source already read; name stands in messages and anchors #include.
-EffectCompileResult compile_effect_source(const std::string& source, const std::string& name, HlslCompiler& compiler,
+EffectCompileResult compile_effect_source(const std::string& source, const std::string& name,
+                                          HlslCompiler& compiler,
                                           const EffectCompileOptions& options = {});
 
 // The path the file was found under and its bytes; false when it cannot be

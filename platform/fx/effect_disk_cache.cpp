@@ -1,14 +1,14 @@
 #include "platform/fx/effect_disk_cache.h"
 
+#include <glslang/build_info.h>
+#include <spirv_cross/spirv_cross_c.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-
-#include <glslang/build_info.h>
-#include <spirv_cross/spirv_cross_c.h>
-#include <unistd.h>
 
 #include "platform/fx/effect_serialization.h"
 
@@ -66,15 +66,17 @@ std::filesystem::path EffectDiskCache::default_folder() {
   const char* xdg = std::getenv("XDG_CACHE_HOME");
   if (xdg != nullptr && xdg[0] == '/') return std::filesystem::path(xdg) / "meshview" / "effects";
   const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return std::filesystem::path(home) / ".cache" / "meshview" / "effects";
+  if (home != nullptr && home[0] == '/')
+    return std::filesystem::path(home) / ".cache" / "meshview" / "effects";
   return {};
 }
 
 std::string EffectDiskCache::make_key(const std::string& preprocessed, const std::string& name,
                                       const std::string& options) {
   std::string key = kFrontEndVersion;
-  key += "\nglslang " + std::to_string(GLSLANG_VERSION_MAJOR) + "." + std::to_string(GLSLANG_VERSION_MINOR) + "." +
-         std::to_string(GLSLANG_VERSION_PATCH) + GLSLANG_VERSION_FLAVOR;
+  key += "\nglslang " + std::to_string(GLSLANG_VERSION_MAJOR) + "." +
+         std::to_string(GLSLANG_VERSION_MINOR) + "." + std::to_string(GLSLANG_VERSION_PATCH) +
+         GLSLANG_VERSION_FLAVOR;
   key += "\nSPIRV-Cross C API " + std::to_string(SPVC_C_API_VERSION_MAJOR) + "." +
          std::to_string(SPVC_C_API_VERSION_MINOR) + "." + std::to_string(SPVC_C_API_VERSION_PATCH);
   key += "\n" + program_identity();
@@ -87,13 +89,15 @@ std::string EffectDiskCache::make_key(const std::string& preprocessed, const std
 
 std::filesystem::path EffectDiskCache::entry_path(const std::string& key) const {
   char name[32];
-  std::snprintf(name, sizeof name, "%016llx.fxc", static_cast<unsigned long long>(fnv1a(key.data(), key.size())));
+  std::snprintf(name, sizeof name, "%016llx.fxc",
+                static_cast<unsigned long long>(fnv1a(key.data(), key.size())));
   return folder_ / name;
 }
 
 // File layout: magic, key length and key, payload length, payload, and a
 // hash of everything before it, so a cut or damaged file is recognised.
-std::shared_ptr<const CompiledEffect> EffectDiskCache::load(const std::string& key, std::string& messages) const {
+std::shared_ptr<const CompiledEffect> EffectDiskCache::load(const std::string& key,
+                                                            std::string& messages) const {
   if (folder_.empty()) return nullptr;
   std::ifstream in(entry_path(key), std::ios::binary);
   if (!in) return nullptr;
@@ -117,7 +121,8 @@ std::shared_ptr<const CompiledEffect> EffectDiskCache::load(const std::string& k
   at += key_length;
   uint32_t payload_length = 0;
   if (!read_u32(payload_length) || body - at != payload_length) return nullptr;
-  const std::vector<uint8_t> payload(file.begin() + std::ptrdiff_t(at), file.begin() + std::ptrdiff_t(body));
+  const std::vector<uint8_t> payload(file.begin() + std::ptrdiff_t(at),
+                                     file.begin() + std::ptrdiff_t(body));
   auto effect = std::make_shared<CompiledEffect>();
   if (!deserialize_effect(payload, *effect, messages)) {
     messages.clear();
@@ -126,7 +131,8 @@ std::shared_ptr<const CompiledEffect> EffectDiskCache::load(const std::string& k
   return effect;
 }
 
-bool EffectDiskCache::store(const std::string& key, const CompiledEffect& effect, const std::string& messages) const {
+bool EffectDiskCache::store(const std::string& key, const CompiledEffect& effect,
+                            const std::string& messages) const {
   if (folder_.empty()) return false;
   const std::vector<uint8_t> payload = serialize_effect(effect, messages);
   std::string file(kMagic, sizeof kMagic);

@@ -24,14 +24,16 @@ class EffectDiskCache {
   static std::filesystem::path default_folder();
 
   // The key of an effect, from the parts named above.
-  static std::string make_key(const std::string& preprocessed, const std::string& name, const std::string& options);
+  static std::string make_key(const std::string& preprocessed, const std::string& name,
+                              const std::string& options);
 
   // The effect stored under the key, with the messages of its compile;
   // null when there is none that can be trusted.
   std::shared_ptr<const CompiledEffect> load(const std::string& key, std::string& messages) const;
   // Stores atomically (a reader sees the old entry or the whole new one).
   // False when it could not be written.
-  bool store(const std::string& key, const CompiledEffect& effect, const std::string& messages) const;
+  bool store(const std::string& key, const CompiledEffect& effect,
+             const std::string& messages) const;
 
   // The file an entry lives in.
   std::filesystem::path entry_path(const std::string& key) const;

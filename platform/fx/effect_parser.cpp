@@ -20,8 +20,8 @@ bool is_one_of(const Token& token, std::initializer_list<const char*> words) {
 }
 
 bool is_storage_qualifier(const Token& token) {
-  return is_one_of(token, {"uniform", "static", "const", "extern", "shared", "volatile", "row_major",
-                           "column_major", "precise", "inline"});
+  return is_one_of(token, {"uniform", "static", "const", "extern", "shared", "volatile",
+                           "row_major", "column_major", "precise", "inline"});
 }
 
 bool is_texture_type(const Token& token) {
@@ -39,7 +39,10 @@ class EffectParser {
  public:
   EffectParser(const std::string& source, const std::string& source_name, ParsedEffect& effect,
                std::string& messages)
-      : source_(source), input_(tokenize(source, source_name)), effect_(effect), messages_(messages) {
+      : source_(source),
+        input_(tokenize(source, source_name)),
+        effect_(effect),
+        messages_(messages) {
     effect_.shader_source = source;
   }
 
@@ -85,8 +88,9 @@ class EffectParser {
   void blank(size_t begin, size_t end) {
     std::string& out = effect_.shader_source;
     const auto& directives = input_.directives;
-    auto next = std::upper_bound(directives.begin(), directives.end(), begin,
-                                 [](size_t offset, const auto& range) { return offset < range.second; });
+    auto next =
+        std::upper_bound(directives.begin(), directives.end(), begin,
+                         [](size_t offset, const auto& range) { return offset < range.second; });
     for (size_t i = begin; i < end && i < out.size(); ++i) {
       while (next != directives.end() && next->second <= i) ++next;
       const bool in_directive = next != directives.end() && i >= next->first;
@@ -147,7 +151,8 @@ class EffectParser {
   void parse_technique() {
     size_t first = pos_++;
     ParsedTechnique technique;
-    if (peek().is_identifier() && !peek().is_word("pass")) technique.name = std::string(at(pos_++).text);
+    if (peek().is_identifier() && !peek().is_word("pass"))
+      technique.name = std::string(at(pos_++).text);
     if (peek().is('<') && (pos_ = skip_annotation(pos_)) == 0) return;
     if (!expect('{', "expected '{' to open technique '" + technique.name + "'")) return;
     while (!peek().is('}')) {
@@ -190,7 +195,8 @@ class EffectParser {
     size_t name_index = pos_;
     const Token& name = peek();
     if (!name.is_identifier()) {
-      error(name, "expected a state name in pass '" + pass.name + "', found '" + std::string(name.text) + "'");
+      error(name, "expected a state name in pass '" + pass.name + "', found '" +
+                      std::string(name.text) + "'");
       return false;
     }
     ++pos_;
@@ -214,15 +220,16 @@ class EffectParser {
     }
     const StateInfo* state = indexed ? nullptr : find_render_state(name.text);
     if (state == nullptr) {
-      pass.ignored_states.push_back({full_name, text(value_first, value_end - 1), input_.where(name)});
+      pass.ignored_states.push_back(
+          {full_name, text(value_first, value_end - 1), input_.where(name)});
       return true;
     }
     RenderStateSetting setting;
     setting.state = state->number;
     setting.name = state->name;
     if (!parse_state_value(state->kind, value, setting.value)) {
-      error(value.front(), "invalid value '" + text(value_first, value_end - 1) + "' for render state '" +
-                               state->name + "'");
+      error(value.front(), "invalid value '" + text(value_first, value_end - 1) +
+                               "' for render state '" + state->name + "'");
       return false;
     }
     pass.render_states.push_back(std::move(setting));
@@ -230,7 +237,8 @@ class EffectParser {
   }
 
   // compile <profile> <function>(<arguments>) | NULL
-  bool parse_shader(const Token& name, std::span<const Token> value, bool vertex, ShaderRequest& request) {
+  bool parse_shader(const Token& name, std::span<const Token> value, bool vertex,
+                    ShaderRequest& request) {
     request = ShaderRequest{};
     if (value.size() == 1 && (value[0].is_word("NULL") || value[0].text == "0")) return true;
     if (value[0].is_word("asm")) {
@@ -250,7 +258,8 @@ class EffectParser {
     std::string profile(value[1].text);
     const char* prefix = vertex ? "vs_" : "ps_";
     if (!equals_ignoring_case(profile.substr(0, 3), prefix)) {
-      error(value[1], "profile '" + profile + "' cannot compile a " + (vertex ? "vertex" : "pixel") + " shader");
+      error(value[1], "profile '" + profile + "' cannot compile a " +
+                          (vertex ? "vertex" : "pixel") + " shader");
       return false;
     }
     request.profile = profile;
@@ -304,7 +313,8 @@ class EffectParser {
       }
       if (token.is('=')) seen_equals = true;
       // Annotations hold ';' of their own.
-      if (token.is('<') && !seen_equals && i > first && !at(i - 1).is_word("vector") && !at(i - 1).is_word("matrix")) {
+      if (token.is('<') && !seen_equals && i > first && !at(i - 1).is_word("vector") &&
+          !at(i - 1).is_word("matrix")) {
         if ((i = skip_annotation(i)) == 0) return;
         continue;
       }
@@ -328,12 +338,14 @@ class EffectParser {
     ParsedFunction function;
     function.name = std::string(at(open - 1).text);
     size_t type_first = first;
-    while (type_first < open - 1 && (at(type_first).is_word("inline") || at(type_first).is_word("static"))) {
+    while (type_first < open - 1 &&
+           (at(type_first).is_word("inline") || at(type_first).is_word("static"))) {
       ++type_first;
     }
     function.return_type = text(type_first, open - 2);
     size_t close = skip_balanced(open) - 1;
-    if (close + 1 < body && at(close + 1).is(':')) function.return_semantic = text(close + 1, body - 1);
+    if (close + 1 < body && at(close + 1).is(':'))
+      function.return_semantic = text(close + 1, body - 1);
     size_t parameter_first = open + 1;
     for (size_t i = open + 1; i <= close;) {
       if (i == close || at(i).is(',')) {
@@ -468,7 +480,8 @@ class EffectParser {
 
   // sampler_state { State = value; ... }
   bool parse_sampler_state(std::span<const Token> value, EffectSampler& sampler) {
-    if (value.size() < 3 || !value[0].is_word("sampler_state") || !value[1].is('{') || !value.back().is('}')) {
+    if (value.size() < 3 || !value[0].is_word("sampler_state") || !value[1].is('{') ||
+        !value.back().is('}')) {
       error(value[0], "expected 'sampler_state { ... }' for sampler '" + sampler.name + "'");
       return false;
     }
@@ -494,14 +507,16 @@ class EffectParser {
       size_t value_end = find_assignment_end(i);
       if (value_end == 0 || value_end > close) return false;
       i = value_end + 1;
-      std::span<const Token> state_value(input_.tokens.data() + value_first, value_end - value_first);
+      std::span<const Token> state_value(input_.tokens.data() + value_first,
+                                         value_end - value_first);
       if (state_value.empty()) {
         error(at(value_end), "missing value for '" + full_name + "'");
         return false;
       }
       const StateInfo* state = indexed ? nullptr : find_sampler_state(name.text);
       if (state == nullptr) {
-        sampler.ignored_states.push_back({full_name, text(value_first, value_end - 1), input_.where(name)});
+        sampler.ignored_states.push_back(
+            {full_name, text(value_first, value_end - 1), input_.where(name)});
       } else if (!apply_sampler_state(*state, state_value, sampler)) {
         error(state_value.front(), "invalid value '" + text(value_first, value_end - 1) +
                                        "' for sampler state '" + state->name + "'");
@@ -511,10 +526,12 @@ class EffectParser {
     return true;
   }
 
-  static bool apply_sampler_state(const StateInfo& state, std::span<const Token> value, EffectSampler& sampler) {
+  static bool apply_sampler_state(const StateInfo& state, std::span<const Token> value,
+                                  EffectSampler& sampler) {
     if (state.kind == StateValueKind::Texture) {
       // Texture = <name>, (name) or name.
-      if (value.size() == 3 && ((value[0].is('<') && value[2].is('>')) || (value[0].is('(') && value[2].is(')')))) {
+      if (value.size() == 3 &&
+          ((value[0].is('<') && value[2].is('>')) || (value[0].is('(') && value[2].is(')')))) {
         value = value.subspan(1, 1);
       }
       if (value.size() != 1 || !value[0].is_identifier()) return false;
@@ -568,9 +585,11 @@ class EffectParser {
       const EffectSampler& sampler = effect_.samplers[i];
       if (sampler.texture.empty()) continue;
       bool found = false;
-      for (const EffectTexture& texture : effect_.textures) found = found || texture.name == sampler.texture;
+      for (const EffectTexture& texture : effect_.textures)
+        found = found || texture.name == sampler.texture;
       if (!found) {
-        error(*sampler_tokens_[i], "sampler '" + sampler.name + "' uses undeclared texture '" + sampler.texture + "'");
+        error(*sampler_tokens_[i],
+              "sampler '" + sampler.name + "' uses undeclared texture '" + sampler.texture + "'");
       }
     }
   }
@@ -586,7 +605,8 @@ class EffectParser {
 
 }  // namespace
 
-const ParsedFunction* ParsedEffect::find_function(const std::string& name, size_t argument_count) const {
+const ParsedFunction* ParsedEffect::find_function(const std::string& name,
+                                                  size_t argument_count) const {
   const ParsedFunction* first = nullptr;
   for (const ParsedFunction& function : functions) {
     if (function.name != name) continue;

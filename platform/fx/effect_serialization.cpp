@@ -73,7 +73,8 @@ class Reader {
     uint32_t length = 0;
     number(length);
     if (!take(length)) return;
-    value.assign(bytes_.begin() + std::ptrdiff_t(at_ - length), bytes_.begin() + std::ptrdiff_t(at_));
+    value.assign(bytes_.begin() + std::ptrdiff_t(at_ - length),
+                 bytes_.begin() + std::ptrdiff_t(at_));
   }
   template <class T, class Visit>
   void list(std::vector<T>& items, Visit visit) {
@@ -138,8 +139,8 @@ void visit_effect(Io& io, CompiledEffect& e, std::string& messages) {
     io.text(s.name);
     io.text(s.type);
     io.text(s.texture);
-    for (uint32_t* value : {&s.min_filter, &s.mag_filter, &s.mip_filter, &s.address_u, &s.address_v, &s.address_w,
-                            &s.border_color, &s.max_anisotropy, &s.max_mip_level}) {
+    for (uint32_t* value : {&s.min_filter, &s.mag_filter, &s.mip_filter, &s.address_u, &s.address_v,
+                            &s.address_w, &s.border_color, &s.max_anisotropy, &s.max_mip_level}) {
       io.number(*value);
     }
     io.number(s.mip_lod_bias);
@@ -151,7 +152,8 @@ void visit_effect(Io& io, CompiledEffect& e, std::string& messages) {
     io.text(p.semantic);
     io.small(p.type);
     io.small(p.value_class);
-    for (uint32_t* value : {&p.rows, &p.columns, &p.elements, &p.offset, &p.size, &p.array_stride, &p.matrix_stride}) {
+    for (uint32_t* value : {&p.rows, &p.columns, &p.elements, &p.offset, &p.size, &p.array_stride,
+                            &p.matrix_stride}) {
       io.number(*value);
     }
   });
@@ -198,7 +200,8 @@ std::vector<uint8_t> serialize_effect(const CompiledEffect& effect, const std::s
   return std::move(writer.bytes);
 }
 
-bool deserialize_effect(const std::vector<uint8_t>& bytes, CompiledEffect& effect, std::string& messages) {
+bool deserialize_effect(const std::vector<uint8_t>& bytes, CompiledEffect& effect,
+                        std::string& messages) {
   Reader reader(bytes);
   effect = CompiledEffect();
   messages.clear();

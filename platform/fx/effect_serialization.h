@@ -15,6 +15,7 @@ std::vector<uint8_t> serialize_effect(const CompiledEffect& effect, const std::s
 
 // False, leaving the outputs unspecified, when the bytes are cut short,
 // carry a length beyond their end or have bytes left over.
-bool deserialize_effect(const std::vector<uint8_t>& bytes, CompiledEffect& effect, std::string& messages);
+bool deserialize_effect(const std::vector<uint8_t>& bytes, CompiledEffect& effect,
+                        std::string& messages);
 
 }  // namespace fx

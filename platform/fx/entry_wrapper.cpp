@@ -9,8 +9,8 @@ bool has_uniform_parameters(const ParsedFunction& function) {
   return false;
 }
 
-bool make_entry_wrapper(const ParsedFunction& function, const ShaderRequest& request, const std::string& wrapper_name,
-                        std::string& code, std::string& error) {
+bool make_entry_wrapper(const ParsedFunction& function, const ShaderRequest& request,
+                        const std::string& wrapper_name, std::string& code, std::string& error) {
   std::string declarations;
   std::string call;
   size_t next_argument = 0;
@@ -30,14 +30,15 @@ bool make_entry_wrapper(const ParsedFunction& function, const ShaderRequest& req
     }
   }
   if (next_argument < request.arguments.size()) {
-    error = "'" + function.name + "' takes " + std::to_string(next_argument) + " uniform argument(s), " +
-            std::to_string(request.arguments.size()) + " given";
+    error = "'" + function.name + "' takes " + std::to_string(next_argument) +
+            " uniform argument(s), " + std::to_string(request.arguments.size()) + " given";
     return false;
   }
   bool returns = function.return_type != "void";
-  code = "#line " + std::to_string(request.line) + " \"" + request.file + "\"\n" + function.return_type + " " +
-         wrapper_name + "(" + declarations + ")" + (function.return_semantic.empty() ? "" : " ") +
-         function.return_semantic + " { " + (returns ? "return " : "") + function.name + "(" + call + "); }\n";
+  code = "#line " + std::to_string(request.line) + " \"" + request.file + "\"\n" +
+         function.return_type + " " + wrapper_name + "(" + declarations + ")" +
+         (function.return_semantic.empty() ? "" : " ") + function.return_semantic + " { " +
+         (returns ? "return " : "") + function.name + "(" + call + "); }\n";
   return true;
 }
 

@@ -12,7 +12,7 @@ bool has_uniform_parameters(const ParsedFunction& function);
 
 // The wrapper's source, placed after everything else; a #line directive
 // makes messages about it point at the pass that asked for it.
-bool make_entry_wrapper(const ParsedFunction& function, const ShaderRequest& request, const std::string& wrapper_name,
-                        std::string& code, std::string& error);
+bool make_entry_wrapper(const ParsedFunction& function, const ShaderRequest& request,
+                        const std::string& wrapper_name, std::string& code, std::string& error);
 
 }  // namespace fx

@@ -60,9 +60,7 @@ class Tokenizer {
   }
 
  private:
-  char peek(size_t ahead) const {
-    return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0';
-  }
+  char peek(size_t ahead) const { return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0'; }
 
   size_t span_while(bool (*accept)(char)) const {
     size_t end = pos_;
@@ -79,7 +77,8 @@ class Tokenizer {
       char c = text_[end];
       if (is_identifier_char(c) || c == '.') {
         ++end;
-      } else if ((c == '+' || c == '-') && !hex && (text_[end - 1] == 'e' || text_[end - 1] == 'E')) {
+      } else if ((c == '+' || c == '-') && !hex &&
+                 (text_[end - 1] == 'e' || text_[end - 1] == 'E')) {
         ++end;
       } else {
         break;
@@ -145,7 +144,8 @@ class Tokenizer {
         pending_file_ = file_;
         size_t open = line.find('"', static_cast<size_t>(after - line.c_str()));
         size_t close = open == std::string::npos ? open : line.find('"', open + 1);
-        if (close != std::string::npos) pending_file_ = file_index(line.substr(open + 1, close - open - 1));
+        if (close != std::string::npos)
+          pending_file_ = file_index(line.substr(open + 1, close - open - 1));
       }
     }
     result_.directives.emplace_back(start, end);
@@ -174,7 +174,8 @@ class Tokenizer {
 bool equals_ignoring_case(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
       return false;
     }
   }
@@ -185,7 +186,8 @@ bool parse_number_literal(std::string_view text, double& value, bool& is_integer
   std::string digits(text);
   bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
   // Type suffixes (f, h, u, l) say nothing about the value.
-  while (!digits.empty() && !hex && std::strchr("fFhHuUlL", digits.back()) != nullptr) digits.pop_back();
+  while (!digits.empty() && !hex && std::strchr("fFhHuUlL", digits.back()) != nullptr)
+    digits.pop_back();
   while (!digits.empty() && hex && std::strchr("uUlL", digits.back()) != nullptr) digits.pop_back();
   if (digits.empty()) return false;
   char* end = nullptr;

@@ -19,7 +19,9 @@ struct Token {
   uint32_t file = 0;  // index into TokenizedSource::files
   uint32_t line = 1;
 
-  bool is(char punct) const { return kind == TokenKind::Punct && text.size() == 1 && text[0] == punct; }
+  bool is(char punct) const {
+    return kind == TokenKind::Punct && text.size() == 1 && text[0] == punct;
+  }
   bool is_identifier() const { return kind == TokenKind::Identifier; }
   // Effect keywords and state names are not case-sensitive.
   bool is_word(std::string_view word) const;

@@ -19,7 +19,8 @@ struct Varying {
 
 // File-level "in"/"out" declarations; the translator writes them unindented,
 // one per line ("flat out ivec4 fx_v_TEXCOORD1;").
-std::map<std::string, Varying> interface_variables(const std::string& glsl, const std::string& direction) {
+std::map<std::string, Varying> interface_variables(const std::string& glsl,
+                                                   const std::string& direction) {
   std::map<std::string, Varying> found;
   std::istringstream lines(glsl);
   std::string line;
@@ -29,7 +30,8 @@ std::map<std::string, Varying> interface_variables(const std::string& glsl, cons
     std::istringstream words(line.substr(0, line.size() - 1));
     std::string word;
     std::string interpolation;
-    while (words >> word && (word == "flat" || word == "smooth" || word == "noperspective" || word == "centroid")) {
+    while (words >> word &&
+           (word == "flat" || word == "smooth" || word == "noperspective" || word == "centroid")) {
       interpolation += word + " ";
     }
     if (word != direction) continue;
@@ -40,19 +42,22 @@ std::map<std::string, Varying> interface_variables(const std::string& glsl, cons
   return found;
 }
 
-bool compile_stage(glslang::TShader& shader, const std::string& source, const char* label, std::string& log) {
+bool compile_stage(glslang::TShader& shader, const std::string& source, const char* label,
+                   std::string& log) {
   const char* text = source.c_str();
   const char* name = label;
   int length = static_cast<int>(source.size());
   shader.setStringsWithLengthsAndNames(&text, &length, &name, 1);
-  if (shader.parse(GetDefaultResources(), 330, ECoreProfile, false, false, EShMsgDefault)) return true;
+  if (shader.parse(GetDefaultResources(), 330, ECoreProfile, false, false, EShMsgDefault))
+    return true;
   log += shader.getInfoLog();
   return false;
 }
 
 }  // namespace
 
-bool check_glsl_program(const std::string& vertex_glsl, const std::string& fragment_glsl, std::string& log) {
+bool check_glsl_program(const std::string& vertex_glsl, const std::string& fragment_glsl,
+                        std::string& log) {
   ensure_glslang_initialized();
   log.clear();
   glslang::TShader vertex(EShLangVertex);
@@ -74,9 +79,11 @@ bool check_glsl_program(const std::string& vertex_glsl, const std::string& fragm
     if (output == outputs.end()) {
       log += "fragment input '" + name + "' has no vertex output\n";
       ok = false;
-    } else if (output->second.type != input.type || output->second.interpolation != input.interpolation) {
-      log += "fragment input '" + name + "' (" + input.interpolation + input.type + ") differs from the vertex output (" +
-             output->second.interpolation + output->second.type + ")\n";
+    } else if (output->second.type != input.type ||
+               output->second.interpolation != input.interpolation) {
+      log += "fragment input '" + name + "' (" + input.interpolation + input.type +
+             ") differs from the vertex output (" + output->second.interpolation +
+             output->second.type + ")\n";
       ok = false;
     }
   }

@@ -7,6 +7,7 @@
 // interpolation.
 namespace fx {
 
-bool check_glsl_program(const std::string& vertex_glsl, const std::string& fragment_glsl, std::string& log);
+bool check_glsl_program(const std::string& vertex_glsl, const std::string& fragment_glsl,
+                        std::string& log);
 
 }  // namespace fx

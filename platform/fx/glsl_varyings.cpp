@@ -23,9 +23,9 @@ bool widen(const std::string& type, std::string& wide_type, int& width) {
     const char* type;
     const char* wide_type;
     int width;
-  } kTypes[] = {{"float", "vec4", 1}, {"vec2", "vec4", 2},   {"vec3", "vec4", 3},   {"int", "ivec4", 1},
-                {"ivec2", "ivec4", 2}, {"ivec3", "ivec4", 3}, {"uint", "uvec4", 1}, {"uvec2", "uvec4", 2},
-                {"uvec3", "uvec4", 3}};
+  } kTypes[] = {{"float", "vec4", 1}, {"vec2", "vec4", 2},   {"vec3", "vec4", 3},
+                {"int", "ivec4", 1},  {"ivec2", "ivec4", 2}, {"ivec3", "ivec4", 3},
+                {"uint", "uvec4", 1}, {"uvec2", "uvec4", 2}, {"uvec3", "uvec4", 3}};
   for (const auto& entry : kTypes) {
     if (type == entry.type) {
       wide_type = entry.wide_type;
@@ -52,7 +52,8 @@ void replace_identifier(std::string& text, const std::string& from, const std::s
 }
 
 // File-level declarations of narrower-than-4 varyings in this stage's direction.
-std::vector<NarrowVarying> find_narrow_varyings(const std::string& glsl, const std::string& direction) {
+std::vector<NarrowVarying> find_narrow_varyings(const std::string& glsl,
+                                                const std::string& direction) {
   std::vector<NarrowVarying> found;
   std::istringstream lines(glsl);
   std::string line;
@@ -61,11 +62,14 @@ std::vector<NarrowVarying> find_narrow_varyings(const std::string& glsl, const s
     std::istringstream words(line.substr(0, line.size() - 1));
     NarrowVarying varying;
     std::string word;
-    while (words >> word && (word == "flat" || word == "smooth" || word == "noperspective" || word == "centroid")) {
+    while (words >> word &&
+           (word == "flat" || word == "smooth" || word == "noperspective" || word == "centroid")) {
       varying.interpolation += word + " ";
     }
     if (word != direction || !(words >> varying.type >> varying.name)) continue;
-    if (varying.name.rfind("fx_v_", 0) != 0 || !widen(varying.type, varying.wide_type, varying.width)) continue;
+    if (varying.name.rfind("fx_v_", 0) != 0 ||
+        !widen(varying.type, varying.wide_type, varying.width))
+      continue;
     varying.local = "fx_l_" + varying.name.substr(5);
     varying.declaration = line;
     found.push_back(varying);
@@ -74,8 +78,10 @@ std::vector<NarrowVarying> find_narrow_varyings(const std::string& glsl, const s
 }
 
 std::string padded(const NarrowVarying& varying) {
-  const char* zero = varying.wide_type == "vec4" ? "0.0" : (varying.wide_type == "ivec4" ? "0" : "0u");
-  const char* one = varying.wide_type == "vec4" ? "1.0" : (varying.wide_type == "ivec4" ? "1" : "1u");
+  const char* zero =
+      varying.wide_type == "vec4" ? "0.0" : (varying.wide_type == "ivec4" ? "0" : "0u");
+  const char* one =
+      varying.wide_type == "vec4" ? "1.0" : (varying.wide_type == "ivec4" ? "1" : "1u");
   std::string value = varying.wide_type + "(" + varying.local;
   for (int i = varying.width; i < 3; ++i) value += std::string(", ") + zero;
   return value + ", " + one + ")";
@@ -88,7 +94,8 @@ std::string narrowed(const NarrowVarying& varying) {
 
 }  // namespace
 
-void finish_glsl_interface(std::string& glsl, ShaderStage stage, const std::string& position_offset_uniform) {
+void finish_glsl_interface(std::string& glsl, ShaderStage stage,
+                           const std::string& position_offset_uniform) {
   bool vertex = stage == ShaderStage::Vertex;
   std::vector<NarrowVarying> varyings = find_narrow_varyings(glsl, vertex ? "out" : "in");
   std::string before_main;
@@ -97,8 +104,9 @@ void finish_glsl_interface(std::string& glsl, ShaderStage stage, const std::stri
     replace_identifier(glsl, varying.name, varying.local);
     std::string renamed = varying.declaration;
     replace_identifier(renamed, varying.name, varying.local);
-    std::string replacement = varying.interpolation + (vertex ? "out " : "in ") + varying.wide_type + " " +
-                              varying.name + ";\n" + varying.type + " " + varying.local + ";";
+    std::string replacement = varying.interpolation + (vertex ? "out " : "in ") +
+                              varying.wide_type + " " + varying.name + ";\n" + varying.type + " " +
+                              varying.local + ";";
     glsl.replace(glsl.find(renamed), renamed.size(), replacement);
     if (vertex) {
       after_main += "    " + varying.name + " = " + padded(varying) + ";\n";

@@ -12,6 +12,7 @@ namespace fx {
 // Rewrites the varying declarations ("out vec2 fx_v_TEXCOORD0;") and wraps
 // main() with the copies; a non-empty position_offset_uniform also adds
 // that vec2 uniform times w to gl_Position after everything else.
-void finish_glsl_interface(std::string& glsl, ShaderStage stage, const std::string& position_offset_uniform);
+void finish_glsl_interface(std::string& glsl, ShaderStage stage,
+                           const std::string& position_offset_uniform);
 
 }  // namespace fx

@@ -21,8 +21,8 @@ constexpr size_t kMaxIncludeDepth = 32;
 
 // DX9 compatibility gives samplers and semantics their Direct3D 9 meaning
 // (without it tex2D on a sampler2D silently samples nothing).
-constexpr EShMessages kMessages = static_cast<EShMessages>(EShMsgReadHlsl | EShMsgSpvRules | EShMsgVulkanRules |
-                                                           EShMsgHlslDX9Compatible);
+constexpr EShMessages kMessages = static_cast<EShMessages>(
+    EShMsgReadHlsl | EShMsgSpvRules | EShMsgVulkanRules | EShMsgHlslDX9Compatible);
 
 // Resolves #include relative to the including file, with the same
 // separator and letter-case tolerance as every other file name here.
@@ -50,7 +50,8 @@ class FileIncluder : public glslang::TShader::Includer {
     }
     std::string wanted = header;
     for (char& c : wanted) c = c == '\\' ? '/' : c;
-    std::filesystem::path base = std::filesystem::path(includer == nullptr ? "" : includer).parent_path();
+    std::filesystem::path base =
+        std::filesystem::path(includer == nullptr ? "" : includer).parent_path();
     const std::string path = (base / wanted).string();
     InputStatus status;
     auto* text = new std::string();
@@ -107,12 +108,14 @@ std::string normalize_messages(const std::string& log, const std::string& source
     if (severity == "error" && rest.find("compilation errors.") != std::string::npos) continue;
     // The file name may itself hold ':', so look for ":<digits>: ".
     bool located = false;
-    for (size_t colon = rest.find(':'); colon != std::string::npos; colon = rest.find(':', colon + 1)) {
+    for (size_t colon = rest.find(':'); colon != std::string::npos;
+         colon = rest.find(':', colon + 1)) {
       size_t digits = colon + 1;
-      while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digits]))) ++digits;
+      while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digits])))
+        ++digits;
       if (digits > colon + 1 && rest.compare(digits, 2, ": ") == 0) {
-        out += rest.substr(0, colon) + "(" + rest.substr(colon + 1, digits - colon - 1) + "): " + severity + ": " +
-               rest.substr(digits + 2) + "\n";
+        out += rest.substr(0, colon) + "(" + rest.substr(colon + 1, digits - colon - 1) +
+               "): " + severity + ": " + rest.substr(digits + 2) + "\n";
         located = true;
         break;
       }
@@ -148,13 +151,15 @@ class GlslangHlslCompiler : public HlslCompiler {
     output.clear();
     if (!check_nesting(source, source_name, messages)) return false;
     FileIncluder includer;
-    bool ok = shader.preprocess(GetDefaultResources(), 100, ENoProfile, false, false, kMessages, &output, includer);
+    bool ok = shader.preprocess(GetDefaultResources(), 100, ENoProfile, false, false, kMessages,
+                                &output, includer);
     messages = normalize_messages(shader.getInfoLog(), source_name);
     return ok;
   }
 
   bool compile(const std::string& source, const std::string& source_name, ShaderStage stage,
-               const std::string& entry_point, std::vector<uint32_t>& spirv, std::string& messages) override {
+               const std::string& entry_point, std::vector<uint32_t>& spirv,
+               std::string& messages) override {
     ensure_glslang_initialized();
     EShLanguage language = stage == ShaderStage::Vertex ? EShLangVertex : EShLangFragment;
     glslang::TShader shader(language);
@@ -174,7 +179,8 @@ class GlslangHlslCompiler : public HlslCompiler {
     glslang::TProgram program;
     program.addShader(&shader);
     if (!program.link(kMessages)) {
-      messages = normalize_messages(std::string(shader.getInfoLog()) + program.getInfoLog(), source_name);
+      messages =
+          normalize_messages(std::string(shader.getInfoLog()) + program.getInfoLog(), source_name);
       return false;
     }
     spv::SpvBuildLogger logger;
@@ -182,13 +188,17 @@ class GlslangHlslCompiler : public HlslCompiler {
     glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &logger, &options);
     messages = normalize_messages(shader.getInfoLog(), source_name);
     std::string problems = logger.getAllMessages();
-    if (spirv.empty()) messages += source_name + ": error: no SPIR-V generated for '" + entry_point + "' " + problems;
+    if (spirv.empty())
+      messages +=
+          source_name + ": error: no SPIR-V generated for '" + entry_point + "' " + problems;
     return !spirv.empty();
   }
 };
 
 }  // namespace
 
-std::unique_ptr<HlslCompiler> make_glslang_hlsl_compiler() { return std::make_unique<GlslangHlslCompiler>(); }
+std::unique_ptr<HlslCompiler> make_glslang_hlsl_compiler() {
+  return std::make_unique<GlslangHlslCompiler>();
+}
 
 }  // namespace fx

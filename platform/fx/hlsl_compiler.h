@@ -24,13 +24,14 @@ class HlslCompiler {
 
   // Expands macros and #include (relative to the including file). The output
   // keeps every line's number, with #line directives where files change.
-  virtual bool preprocess(const std::string& source, const std::string& source_name, std::string& output,
-                          std::string& messages) = 0;
+  virtual bool preprocess(const std::string& source, const std::string& source_name,
+                          std::string& output, std::string& messages) = 0;
 
   // Compiles the entry point of preprocessed source for one stage, with
   // Direct3D 9 rules for samplers and semantics.
   virtual bool compile(const std::string& source, const std::string& source_name, ShaderStage stage,
-                       const std::string& entry_point, std::vector<uint32_t>& spirv, std::string& messages) = 0;
+                       const std::string& entry_point, std::vector<uint32_t>& spirv,
+                       std::string& messages) = 0;
 };
 
 std::unique_ptr<HlslCompiler> make_glslang_hlsl_compiler();

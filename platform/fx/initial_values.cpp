@@ -60,7 +60,8 @@ class InitializerReader {
     ++depth_;
     ++pos_;
     const char closer_text[2] = {closer, '\0'};
-    const bool read = list(values, closer_text) && pos_ < tokens_.size() && tokens_[pos_].is(closer);
+    const bool read =
+        list(values, closer_text) && pos_ < tokens_.size() && tokens_[pos_].is(closer);
     --depth_;
     if (!read) return false;
     ++pos_;

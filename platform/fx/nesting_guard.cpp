@@ -113,8 +113,8 @@ class NestingScanner {
 bool check_nesting(std::string_view text, const std::string& name, std::string& message) {
   NestingScanner scanner(text, name);
   if (scanner.scan()) return true;
-  message = scanner.file() + "(" + std::to_string(scanner.line()) + "): error: nesting deeper than " +
-            std::to_string(kMaxNestingDepth) + "\n";
+  message = scanner.file() + "(" + std::to_string(scanner.line()) +
+            "): error: nesting deeper than " + std::to_string(kMaxNestingDepth) + "\n";
   return false;
 }
 

@@ -11,7 +11,8 @@ bool fits(const EffectParameter& parameter, std::span<uint8_t> block) {
   return static_cast<size_t>(parameter.offset) + parameter.size <= block.size();
 }
 
-void store_component(const EffectParameter& parameter, uint32_t component, float value, std::span<uint8_t> block) {
+void store_component(const EffectParameter& parameter, uint32_t component, float value,
+                     std::span<uint8_t> block) {
   uint8_t* target = block.data() + component_offset(parameter, component);
   switch (parameter.type) {
     case ValueType::Int: {
@@ -59,31 +60,40 @@ uint32_t component_offset(const EffectParameter& parameter, uint32_t component) 
   }
 }
 
-bool store_values(const EffectParameter& parameter, const float* values, size_t count, std::span<uint8_t> block) {
+bool store_values(const EffectParameter& parameter, const float* values, size_t count,
+                  std::span<uint8_t> block) {
   if (count > component_count(parameter) || !fits(parameter, block)) return false;
-  for (size_t i = 0; i < count; ++i) store_component(parameter, static_cast<uint32_t>(i), values[i], block);
+  for (size_t i = 0; i < count; ++i)
+    store_component(parameter, static_cast<uint32_t>(i), values[i], block);
   return true;
 }
 
-bool store_words(const EffectParameter& parameter, const void* data, size_t bytes, std::span<uint8_t> block) {
-  if (bytes % 4 != 0 || bytes / 4 > component_count(parameter) || !fits(parameter, block)) return false;
+bool store_words(const EffectParameter& parameter, const void* data, size_t bytes,
+                 std::span<uint8_t> block) {
+  if (bytes % 4 != 0 || bytes / 4 > component_count(parameter) || !fits(parameter, block))
+    return false;
   const uint8_t* source = static_cast<const uint8_t*>(data);
   for (size_t i = 0; i < bytes / 4; ++i) {
-    std::memcpy(block.data() + component_offset(parameter, static_cast<uint32_t>(i)), source + i * 4, 4);
+    std::memcpy(block.data() + component_offset(parameter, static_cast<uint32_t>(i)),
+                source + i * 4, 4);
   }
   return true;
 }
 
-bool store_matrix(const EffectParameter& parameter, uint32_t element, const float* matrix16, std::span<uint8_t> block) {
-  bool matrix = parameter.value_class == ValueClass::MatrixRows || parameter.value_class == ValueClass::MatrixColumns;
+bool store_matrix(const EffectParameter& parameter, uint32_t element, const float* matrix16,
+                  std::span<uint8_t> block) {
+  bool matrix = parameter.value_class == ValueClass::MatrixRows ||
+                parameter.value_class == ValueClass::MatrixColumns;
   uint32_t elements = parameter.elements == 0 ? 1 : parameter.elements;
-  if (!matrix || element >= elements || parameter.rows > 4 || parameter.columns > 4 || !fits(parameter, block)) {
+  if (!matrix || element >= elements || parameter.rows > 4 || parameter.columns > 4 ||
+      !fits(parameter, block)) {
     return false;
   }
   uint32_t first = element * parameter.rows * parameter.columns;
   for (uint32_t row = 0; row < parameter.rows; ++row) {
     for (uint32_t column = 0; column < parameter.columns; ++column) {
-      store_component(parameter, first + row * parameter.columns + column, matrix16[row * 4 + column], block);
+      store_component(parameter, first + row * parameter.columns + column,
+                      matrix16[row * 4 + column], block);
     }
   }
   return true;

@@ -1,9 +1,8 @@
 #include "platform/fx/spirv_to_glsl.h"
 
-#include <spirv_cross/spirv_glsl.hpp>
-
 #include <cctype>
 #include <set>
+#include <spirv_cross/spirv_glsl.hpp>
 
 #include "platform/fx/glsl_varyings.h"
 
@@ -55,7 +54,8 @@ class InterfaceNamer {
       uint32_t index = 0;
       split_semantic(semantic_of(compiler_, input.id), name, index);
       std::string semantic = name + std::to_string(index);
-      if (!seen.insert(semantic).second) return fail("more than one input with semantic " + semantic);
+      if (!seen.insert(semantic).second)
+        return fail("more than one input with semantic " + semantic);
       const SPIRType& type = compiler_.get_type(input.type_id);
       if (stage_ == ShaderStage::Vertex) {
         VertexInput attribute;
@@ -72,8 +72,8 @@ class InterfaceNamer {
       }
       // A pixel shader may take the vertex shader's output struct whole; its
       // POSITION member is the fragment's window position.
-      if ((name == "POSITION" || name == "SV_POSITION") && type.basetype == SPIRType::Float && type.vecsize == 4 &&
-          type.columns == 1) {
+      if ((name == "POSITION" || name == "SV_POSITION") && type.basetype == SPIRType::Float &&
+          type.vecsize == 4 && type.columns == 1) {
         make_builtin(compiler_, input.id, spv::BuiltInFragCoord);
         continue;
       }
@@ -90,7 +90,8 @@ class InterfaceNamer {
       uint32_t index = 0;
       split_semantic(semantic_of(compiler_, output.id), name, index);
       std::string semantic = name + std::to_string(index);
-      if (!seen.insert(semantic).second) return fail("more than one output with semantic " + semantic);
+      if (!seen.insert(semantic).second)
+        return fail("more than one output with semantic " + semantic);
       const SPIRType& type = compiler_.get_type(output.type_id);
       if (stage_ == ShaderStage::Vertex) {
         // Direct3D 9 takes the clip position from the POSITION output.
@@ -120,7 +121,8 @@ class InterfaceNamer {
 
   // Names as the GLSL uses them: the translator may adjust a name.
   void read_back_names() {
-    for (size_t i = 0; i < attribute_ids_.size(); ++i) out_.inputs[i].attribute = compiler_.get_name(attribute_ids_[i]);
+    for (size_t i = 0; i < attribute_ids_.size(); ++i)
+      out_.inputs[i].attribute = compiler_.get_name(attribute_ids_[i]);
   }
 
  private:
@@ -136,8 +138,8 @@ class InterfaceNamer {
   std::vector<spirv_cross::ID> attribute_ids_;
 };
 
-void reflect_members(const CompilerGLSL& compiler, const SPIRType& type, uint32_t base, const std::string& prefix,
-                     std::vector<EffectParameter>& out) {
+void reflect_members(const CompilerGLSL& compiler, const SPIRType& type, uint32_t base,
+                     const std::string& prefix, std::vector<EffectParameter>& out) {
   for (uint32_t i = 0; i < type.member_types.size(); ++i) {
     const SPIRType& member = compiler.get_type(type.member_types[i]);
     EffectParameter parameter;
@@ -151,12 +153,14 @@ void reflect_members(const CompilerGLSL& compiler, const SPIRType& type, uint32_
       parameter.elements = count;
       // The stride is the outermost dimension's; HLSL addresses the
       // elements of nested arrays one after the other.
-      parameter.array_stride = compiler.type_struct_member_array_stride(type, i) / (count / member.array.back());
+      parameter.array_stride =
+          compiler.type_struct_member_array_stride(type, i) / (count / member.array.back());
     }
     if (member.basetype == SPIRType::Struct) {
       parameter.value_class = ValueClass::Struct;
       out.push_back(parameter);
-      if (member.array.empty()) reflect_members(compiler, member, parameter.offset, parameter.name + ".", out);
+      if (member.array.empty())
+        reflect_members(compiler, member, parameter.offset, parameter.name + ".", out);
       continue;
     }
     if (member.columns > 1) {
@@ -164,8 +168,10 @@ void reflect_members(const CompilerGLSL& compiler, const SPIRType& type, uint32_
       // column_major packing is the RowMajor decoration.
       parameter.rows = member.columns;
       parameter.columns = member.vecsize;
-      bool hlsl_column_major = compiler.has_member_decoration(type.self, i, spv::DecorationRowMajor);
-      parameter.value_class = hlsl_column_major ? ValueClass::MatrixColumns : ValueClass::MatrixRows;
+      bool hlsl_column_major =
+          compiler.has_member_decoration(type.self, i, spv::DecorationRowMajor);
+      parameter.value_class =
+          hlsl_column_major ? ValueClass::MatrixColumns : ValueClass::MatrixRows;
       parameter.matrix_stride = compiler.type_struct_member_matrix_stride(type, i);
     } else if (member.vecsize > 1) {
       parameter.value_class = ValueClass::Vector;
@@ -175,8 +181,8 @@ void reflect_members(const CompilerGLSL& compiler, const SPIRType& type, uint32_
   }
 }
 
-bool reflect_uniform_block(CompilerGLSL& compiler, const spirv_cross::ShaderResources& resources, StageGlsl& out,
-                           std::string& error) {
+bool reflect_uniform_block(CompilerGLSL& compiler, const spirv_cross::ShaderResources& resources,
+                           StageGlsl& out, std::string& error) {
   if (resources.uniform_buffers.empty()) return true;
   if (resources.uniform_buffers.size() > 1 || !resources.storage_buffers.empty()) {
     error = "constant buffers are not supported; declare parameters as globals";
@@ -200,7 +206,8 @@ void split_semantic(const std::string& semantic, std::string& name, uint32_t& in
   size_t digits = semantic.size();
   while (digits > 0 && std::isdigit(static_cast<unsigned char>(semantic[digits - 1]))) --digits;
   name.clear();
-  for (size_t i = 0; i < digits; ++i) name += static_cast<char>(std::toupper(static_cast<unsigned char>(semantic[i])));
+  for (size_t i = 0; i < digits; ++i)
+    name += static_cast<char>(std::toupper(static_cast<unsigned char>(semantic[i])));
   index = 0;
   // A long run of digits is not an index any device has; keep it bounded.
   for (size_t i = digits; i < semantic.size() && i < digits + 6; ++i) {
@@ -208,8 +215,8 @@ void split_semantic(const std::string& semantic, std::string& name, uint32_t& in
   }
 }
 
-bool translate_to_glsl(std::vector<uint32_t> spirv, ShaderStage stage, const GlslOptions& options, StageGlsl& out,
-                       std::string& error) {
+bool translate_to_glsl(std::vector<uint32_t> spirv, ShaderStage stage, const GlslOptions& options,
+                       StageGlsl& out, std::string& error) {
   out = StageGlsl{};
   try {
     CompilerGLSL compiler(std::move(spirv));
@@ -221,7 +228,8 @@ bool translate_to_glsl(std::vector<uint32_t> spirv, ShaderStage stage, const Gls
     spirv_cross::ShaderResources resources = compiler.get_shader_resources(active);
     compiler.set_enabled_interface_variables(std::move(active));
     InterfaceNamer namer(compiler, stage, out, error);
-    if (!namer.inputs(resources.stage_inputs) || !namer.outputs(resources.stage_outputs)) return false;
+    if (!namer.inputs(resources.stage_inputs) || !namer.outputs(resources.stage_outputs))
+      return false;
     if (!resources.separate_images.empty() || !resources.separate_samplers.empty()) {
       error = "separate texture and sampler objects are not supported; use sampler2D and tex2D";
       return false;
@@ -246,7 +254,8 @@ bool translate_to_glsl(std::vector<uint32_t> spirv, ShaderStage stage, const Gls
     compiler.set_common_options(glsl_options);
     out.glsl = compiler.compile();
 
-    for (size_t i = 0; i < sampler_ids.size(); ++i) out.samplers[i].uniform = compiler.get_name(sampler_ids[i]);
+    for (size_t i = 0; i < sampler_ids.size(); ++i)
+      out.samplers[i].uniform = compiler.get_name(sampler_ids[i]);
     namer.read_back_names();
     finish_glsl_interface(out.glsl, stage, options.position_offset_uniform);
   } catch (const spirv_cross::CompilerError& failure) {

@@ -45,7 +45,7 @@ void split_semantic(const std::string& semantic, std::string& name, uint32_t& in
 
 // False with a message in error when the shader uses something the GL side
 // cannot express (separate texture objects, cbuffers, unknown outputs).
-bool translate_to_glsl(std::vector<uint32_t> spirv, ShaderStage stage, const GlslOptions& options, StageGlsl& out,
-                       std::string& error);
+bool translate_to_glsl(std::vector<uint32_t> spirv, ShaderStage stage, const GlslOptions& options,
+                       StageGlsl& out, std::string& error);
 
 }  // namespace fx

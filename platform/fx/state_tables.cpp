@@ -102,7 +102,8 @@ struct NamedValue {
 };
 
 const NamedValue kBoolValues[] = {{"TRUE", 1}, {"FALSE", 0}};
-const NamedValue kZBufferValues[] = {{"TRUE", D3DZB_TRUE}, {"FALSE", D3DZB_FALSE}, {"USEW", D3DZB_USEW}};
+const NamedValue kZBufferValues[] = {
+    {"TRUE", D3DZB_TRUE}, {"FALSE", D3DZB_FALSE}, {"USEW", D3DZB_USEW}};
 const NamedValue kFillValues[] = {
     {"POINT", D3DFILL_POINT}, {"WIREFRAME", D3DFILL_WIREFRAME}, {"SOLID", D3DFILL_SOLID}};
 const NamedValue kShadeValues[] = {
@@ -130,10 +131,14 @@ const NamedValue kBlendOpValues[] = {{"ADD", D3DBLENDOP_ADD},
                                      {"MIN", D3DBLENDOP_MIN},
                                      {"MAX", D3DBLENDOP_MAX}};
 const NamedValue kCullValues[] = {{"NONE", D3DCULL_NONE}, {"CW", D3DCULL_CW}, {"CCW", D3DCULL_CCW}};
-const NamedValue kCompareValues[] = {
-    {"NEVER", D3DCMP_NEVER},     {"LESS", D3DCMP_LESS},         {"EQUAL", D3DCMP_EQUAL},
-    {"LESSEQUAL", D3DCMP_LESSEQUAL}, {"GREATER", D3DCMP_GREATER}, {"NOTEQUAL", D3DCMP_NOTEQUAL},
-    {"GREATEREQUAL", D3DCMP_GREATEREQUAL}, {"ALWAYS", D3DCMP_ALWAYS}};
+const NamedValue kCompareValues[] = {{"NEVER", D3DCMP_NEVER},
+                                     {"LESS", D3DCMP_LESS},
+                                     {"EQUAL", D3DCMP_EQUAL},
+                                     {"LESSEQUAL", D3DCMP_LESSEQUAL},
+                                     {"GREATER", D3DCMP_GREATER},
+                                     {"NOTEQUAL", D3DCMP_NOTEQUAL},
+                                     {"GREATEREQUAL", D3DCMP_GREATEREQUAL},
+                                     {"ALWAYS", D3DCMP_ALWAYS}};
 const NamedValue kStencilOpValues[] = {
     {"KEEP", D3DSTENCILOP_KEEP},       {"ZERO", D3DSTENCILOP_ZERO},
     {"REPLACE", D3DSTENCILOP_REPLACE}, {"INCRSAT", D3DSTENCILOP_INCRSAT},
@@ -269,15 +274,20 @@ bool read_integer(std::span<const Token> tokens, uint32_t& result) {
   bool is_integer = false;
   if (!read_number(tokens, value, is_integer)) return false;
   if (value != std::floor(value) || value < -2147483648.0 || value > 4294967295.0) return false;
-  result = value < 0 ? static_cast<uint32_t>(static_cast<int32_t>(value)) : static_cast<uint32_t>(value);
+  result =
+      value < 0 ? static_cast<uint32_t>(static_cast<int32_t>(value)) : static_cast<uint32_t>(value);
   return true;
 }
 
 }  // namespace
 
-const StateInfo* find_render_state(std::string_view name) { return find_state(kRenderStates, name); }
+const StateInfo* find_render_state(std::string_view name) {
+  return find_state(kRenderStates, name);
+}
 
-const StateInfo* find_sampler_state(std::string_view name) { return find_state(kSamplerStates, name); }
+const StateInfo* find_sampler_state(std::string_view name) {
+  return find_state(kSamplerStates, name);
+}
 
 bool parse_state_value(StateValueKind kind, std::span<const Token> value, uint32_t& result) {
   // Effects may wrap a value in parentheses: "ZEnable = (TRUE);".
@@ -301,7 +311,8 @@ bool parse_state_value(StateValueKind kind, std::span<const Token> value, uint32
     uint32_t mask = 0;
     for (size_t i = 0; i < value.size(); i += 2) {
       uint32_t channel = 0;
-      if (!lookup_name(kind, value[i].text, channel) && !read_integer(value.subspan(i, 1), channel)) {
+      if (!lookup_name(kind, value[i].text, channel) &&
+          !read_integer(value.subspan(i, 1), channel)) {
         return false;
       }
       mask |= channel;
@@ -310,7 +321,8 @@ bool parse_state_value(StateValueKind kind, std::span<const Token> value, uint32
     result = mask;
     return true;
   }
-  if (value.size() == 1 && value[0].is_identifier()) return lookup_name(kind, value[0].text, result);
+  if (value.size() == 1 && value[0].is_identifier())
+    return lookup_name(kind, value[0].text, result);
   return read_integer(value, result);
 }
 

@@ -12,7 +12,8 @@
 namespace {
 
 double milliseconds_since(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 }  // namespace
@@ -39,9 +40,10 @@ int main(int argc, char** argv) {
   }
   std::sort(times.begin(), times.end());
   size_t passes = 0;
-  for (const fx::EffectTechnique& technique : first.effect->techniques) passes += technique.passes.size();
+  for (const fx::EffectTechnique& technique : first.effect->techniques)
+    passes += technique.passes.size();
   std::printf("%s: %zu techniques, %zu passes\n", path, first.effect->techniques.size(), passes);
-  std::printf("first compile %.2f ms; median of %d: %.2f ms (min %.2f, max %.2f); goal < 100 ms\n", first_ms, runs,
-              times[times.size() / 2], times.front(), times.back());
+  std::printf("first compile %.2f ms; median of %d: %.2f ms (min %.2f, max %.2f); goal < 100 ms\n",
+              first_ms, runs, times[times.size() / 2], times.front(), times.back());
   return 0;
 }
