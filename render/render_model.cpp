@@ -45,6 +45,7 @@ void RenderModel::LoadTextureCommand(char letter, Texture& target, const char* f
   if (result != Texture::kLoadedDefaultPool) {
     log.log_text2(infoLabel, path.c_str());
     log.log_int(" loader rets: ", result);
+    if (result == Texture::kLoadFailed) log.log_text2(" reason: ", target.FailureReason());
   }
 }
 

@@ -1,9 +1,7 @@
 #include "render/texture.h"
 
 #include <cstring>
-#include <string>
 
-#include "base/log.h"
 #include "platform/d3dx9.h"
 #include "render/device_globals.h"
 
@@ -20,28 +18,23 @@ int Texture::LoadFromFile(const char* path, int32_t size) {
     return kLoadedDefaultPool;
   }
   // A file that is missing or no image stays so in system memory.
-  if (lastResult_ == D3DERR_NOTFOUND || lastResult_ == D3DXERR_INVALIDDATA) {
-    ReportFailure(path);
-    return kLoadFailed;
-  }
+  if (lastResult_ == D3DERR_NOTFOUND || lastResult_ == D3DXERR_INVALIDDATA) return kLoadFailed;
   // Too large or otherwise refused by video memory: keep a system-memory copy.
   if (LoadAttempt(path, size, D3DPOOL_SYSTEMMEM)) {
     loaded_ = true;
     return kLoadedSystemMemory;
   }
-  ReportFailure(path);
   return kLoadFailed;
 }
 
-void Texture::ReportFailure(const char* path) const {
+const char* Texture::FailureReason() const {
+  if (lastResult_ == D3D_OK) return "";
   const char* reason = "refused by the device";
   if (lastResult_ == D3DERR_NOTFOUND) reason = "file not found";
   if (lastResult_ == D3DXERR_INVALIDDATA) reason = "not a readable image";
   if (lastResult_ == E_OUTOFMEMORY) reason = "out of memory";
   if (lastResult_ == D3DERR_NOTAVAILABLE) reason = "format not available";
-  // Informational like the lines around it: the model goes on without it.
-  const std::string line = std::string("<info> texture ") + path + ": " + reason;
-  log_text(line.c_str());
+  return reason;
 }
 
 bool Texture::LoadAttempt(const char* path, int32_t size, D3DPOOL pool) {

@@ -39,10 +39,12 @@ class Texture : public CBase {
   // The last file name loaded, "" when none.
   const char* GetName() const { return name_.data != nullptr ? name_.data : ""; }
 
+  // Why the last LoadFromFile failed, in words ("file not found", "not a
+  // readable image", "out of memory", ...).
+  const char* FailureReason() const;
+
  private:
   bool LoadAttempt(const char* path, int32_t size, D3DPOOL pool);
-  // One "<info> texture ..." line with the reason of the last attempt.
-  void ReportFailure(const char* path) const;
   HRESULT lastResult_ = D3D_OK;
 
   bool loaded_ = false;
