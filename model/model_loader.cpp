@@ -61,6 +61,7 @@ uint32_t ModelLoader::loadFrom(ByteSource& source, const char* path, const LoadT
   if (shadowRequested && !buildShadowVolume()) return finishLoad(0);
   if (mesh.hasTangents != 0) buildTangents();
   if (model != nullptr && !uploadNormalModel()) return finishLoad(0);
+  if (model != nullptr && model->partCommands.count > 0 && !loadParts(path)) return finishLoad(0);
 
   if (keepInRam_ != 0) save_geom_to_model();
   return finishLoad(1);
@@ -101,7 +102,8 @@ bool ModelLoader::readChunks(ByteSource& source) {
       if (header.Chunkdatasize > source.remaining() ||
           !chunkHeaderData_.resize(header.Chunkdatasize) ||
           !source.read(chunkHeaderData_.data, header.Chunkdatasize)) {
-        log_uint("<error> ModelLoader failed to load chunkheader data size: ", header.Chunkdatasize);
+        log_uint("<error> ModelLoader failed to load chunkheader data size: ",
+                 header.Chunkdatasize);
         return false;
       }
     } else {
@@ -116,18 +118,30 @@ bool ModelLoader::readChunks(ByteSource& source) {
 bool ModelLoader::runChunkStep(ByteSource& source, const ChunkHeader& header) {
   const ChunkData& data = chunkHeaderData_;
   switch (header.Id) {
-    case CHUNK_VECTORS: return load_1_vectors(source, header, data);
-    case CHUNK_BLENDWEIGHTS: return load_1a_blendweights(source, header, data);
-    case CHUNK_MATRIXPALETTE: return load_1b_matrixpalette(source, header, data);
-    case CHUNK_NORMALS: return load_1c_normals(source, header, data);
-    case CHUNK_TEXCO0: return load_1d_texco0(source, header, data);
-    case CHUNK_TEXCO1: return load_1e_texco1(source, header, data);
-    case CHUNK_INDICES: return load_2_indices(source, header, data);
-    case CHUNK_MATERIALOFSETS: return load_3_materialofsets(source, header, data);
-    case CHUNK_MATERIAL: return load_4_material(source, header, data);
-    case CHUNK_ANIMATION: return load_5_animation(source, header, data);
-    case CHUNK_ARMATURE: return load_6_armature(source, header, data);
-    default: return false;  // the limit check keeps Id within the table
+    case CHUNK_VECTORS:
+      return load_1_vectors(source, header, data);
+    case CHUNK_BLENDWEIGHTS:
+      return load_1a_blendweights(source, header, data);
+    case CHUNK_MATRIXPALETTE:
+      return load_1b_matrixpalette(source, header, data);
+    case CHUNK_NORMALS:
+      return load_1c_normals(source, header, data);
+    case CHUNK_TEXCO0:
+      return load_1d_texco0(source, header, data);
+    case CHUNK_TEXCO1:
+      return load_1e_texco1(source, header, data);
+    case CHUNK_INDICES:
+      return load_2_indices(source, header, data);
+    case CHUNK_MATERIALOFSETS:
+      return load_3_materialofsets(source, header, data);
+    case CHUNK_MATERIAL:
+      return load_4_material(source, header, data);
+    case CHUNK_ANIMATION:
+      return load_5_animation(source, header, data);
+    case CHUNK_ARMATURE:
+      return load_6_armature(source, header, data);
+    default:
+      return false;  // the limit check keeps Id within the table
   }
 }
 

@@ -86,9 +86,13 @@ class ModelLoader : public CBase {
   bool buildShadowVolume();
   void buildTangents();
   bool uploadNormalModel();
+  // The model files the script names with 'p', each loaded into a part of
+  // the normal model (model/model_parts.cpp).
+  bool loadParts(const char* path);
   uint32_t finishLoad(uint32_t result);
 
   uint8_t keepInRam_ = 0;
+  bool loadingPart_ = false;  // a part may not name parts of its own
   ChunkData chunkHeaderData_;
   std::vector<ChunkRecord> chunkTable_;
 };

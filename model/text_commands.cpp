@@ -31,6 +31,26 @@ void copyName(BoundedArray<char>& name, const char* text) {
   if (name.resize(static_cast<int64_t>(length) + 1)) std::memcpy(name.data, text, length + 1);
 }
 
+// Reads the rest of an 'm' command: material index, colour texture and normal
+// map ("-" for none). False after logging what is missing.
+bool readMaterialTextures(Cfiletext& script, CBase& log, MaterialTextureEntry& entry) {
+  const char* word = nullptr;
+  bool isNumber = false;
+  if (script.Call_2_getword(&word, &isNumber) < 1 || !isNumber) {
+    log.log_text("<error> parsing text commands in file:\n'm' found but no material number!!");
+    return false;
+  }
+  entry.material = clampedAtoi(word);
+  for (BoundedArray<char>* name : {&entry.colour, &entry.bump}) {
+    if (script.Call_2_getword(&word, nullptr) < 1) {
+      log.log_text("<error> parsing text commands in file:\n'm' found but no texturefilename!!");
+      return false;
+    }
+    copyName(*name, std::strcmp(word, "-") == 0 ? "" : word);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ModelLoader::loadscript(const char* modelPath) {
@@ -59,8 +79,15 @@ bool ModelLoader::parsetextcommands(const char* scriptPath) {
       !frames.resize(kMaxFramesPerAnimation)) {
     return false;
   }
+  BoundedArray<MaterialTextureEntry> materialEntries;
+  BoundedArray<TextCommandEntry> partEntries;
+  if (!materialEntries.resize(kMaxTopLevelReads) || !partEntries.resize(kMaxTopLevelReads)) {
+    return false;
+  }
   int32_t entryCount = 0;
   int32_t clipCount = 0;
+  int32_t materialCount = 0;
+  int32_t partCount = 0;
 
   for (int read = 0; read < kMaxTopLevelReads; ++read) {
     const char* word = nullptr;
@@ -73,7 +100,8 @@ bool ModelLoader::parsetextcommands(const char* scriptPath) {
         if (letter == 't') {
           log_text("<error> parsing text commands in file:\n't' found but no texturefilename!!");
         } else if (letter == 'b') {
-          log_text("<error> parsing text commands in file:\n'b' found but no bumptexturefilename!!");
+          log_text(
+              "<error> parsing text commands in file:\n'b' found but no bumptexturefilename!!");
         } else {
           log_text("<error> parsing text commands in file:\n'e' found but no effectfilename!!");
         }
@@ -117,6 +145,17 @@ bool ModelLoader::parsetextcommands(const char* scriptPath) {
       if (clip.frames.resize(frameCount)) {
         std::memcpy(clip.frames.data, frames.data, sizeof(int32_t) * frameCount);
       }
+    } else if (std::strcmp(word, "m") == 0) {
+      if (!readMaterialTextures(script, *this, materialEntries[materialCount++])) return false;
+    } else if (std::strcmp(word, "p") == 0) {
+      const char* fileName = nullptr;
+      if (script.Call_2_getword(&fileName, nullptr) < 1) {
+        log_text("<error> parsing text commands in file:\n'p' found but no partfilename!!");
+        return false;
+      }
+      TextCommandEntry& part = partEntries[partCount++];
+      part.letter = 'p';
+      copyName(part.name, fileName);
     } else if (std::strcmp(word, "S") == 0) {
       if (shadowModel == nullptr) {
         // The file name after "S" is then read as the next command word.
@@ -144,6 +183,22 @@ bool ModelLoader::parsetextcommands(const char* scriptPath) {
     if (model->animations.resize(clipCount)) {
       for (int32_t i = 0; i < clipCount; ++i) model->animations[i] = std::move(clips[i]);
     }
+  }
+  if (model != nullptr && materialCount > 0 && model->materialTextureNames.resize(materialCount)) {
+    for (int32_t i = 0; i < materialCount; ++i) {
+      model->materialTextureNames[i] = std::move(materialEntries[i]);
+    }
+  }
+  if (model != nullptr && partCount > 0 && model->partCommands.resize(partCount)) {
+    for (int32_t i = 0; i < partCount; ++i) model->partCommands[i] = std::move(partEntries[i]);
+  }
+  if (model != nullptr && materialCount > 0 && model->materialTextureNames.resize(materialCount)) {
+    for (int32_t i = 0; i < materialCount; ++i) {
+      model->materialTextureNames[i] = std::move(materialEntries[i]);
+    }
+  }
+  if (model != nullptr && partCount > 0 && model->partCommands.resize(partCount)) {
+    for (int32_t i = 0; i < partCount; ++i) model->partCommands[i] = std::move(partEntries[i]);
   }
   return true;
 }

@@ -23,8 +23,9 @@ inline constexpr uint32_t kMaxDatasize = 10'000'000;
 // The four bytes at the start of every model file.
 inline constexpr char kModelMagic[] = "MeSh";
 
-// 17 floats whose meaning no part of the viewer interprets; a record that was
-// not read from a file holds zeros and a final 1.0.
+// A Direct3D 9 material as 17 floats: diffuse, ambient, specular and emissive
+// RGBA, then the specular power (render/material_ranges.h names the places).
+// A record that was not read from a file holds zeros and a final 1.0.
 struct CMaterial {
   float values[17] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1.0f};
 };
@@ -51,10 +52,18 @@ struct tSave_animheader {
 };
 static_assert(sizeof(tSave_animheader) == 4, "tSave_animheader is the whole header data");
 
-// One file named by a script command ('t', 'b', 'e' or 'S').
+// One file named by a script command ('t', 'b', 'e', 'S' or 'p').
 struct TextCommandEntry {
   char letter = 0;
   BoundedArray<char> name;  // zero-terminated, sized to its length + 1
+};
+
+// One material's textures as the script's 'm' command names them; an empty
+// name (written "-" in the script) means the material has none.
+struct MaterialTextureEntry {
+  int32_t material = -1;
+  BoundedArray<char> colour;  // zero-terminated
+  BoundedArray<char> bump;    // zero-terminated
 };
 
 // One named animation clip of the script.

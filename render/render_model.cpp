@@ -59,6 +59,7 @@ bool RenderModel::LoadResources() {
   CDirs::GetEffectDir(effectFolder);
   LoadTextureCommand('t', texture, textureFolder.raw(), "- no texture", "<info> texture: ");
   LoadTextureCommand('b', bumpTexture, textureFolder.raw(), "- no bumptex", "<info> bumptexture: ");
+  if (materialTextureNames.count > 0) LoadMaterialTextures(textureFolder.raw());
 
   const int32_t command = FindCommand('e');
   if (command < 0) {
@@ -74,6 +75,29 @@ bool RenderModel::LoadResources() {
     return false;
   }
   return true;
+}
+
+void RenderModel::LoadMaterialTextures(const char* folder) {
+  if (!materialTextures.resize(materials.count)) return;
+  for (const MaterialTextureEntry& entry : materialTextureNames) {
+    if (entry.material < 0 || entry.material >= materials.count) {
+      log.log_int("<info> 'm' names a material the model does not have: ", entry.material);
+      continue;
+    }
+    MaterialTextures& textures = materialTextures[entry.material];
+    textures.named = true;
+    const std::pair<const BoundedArray<char>*, Texture*> files[] = {
+        {&entry.colour, &textures.colour}, {&entry.bump, &textures.bump}};
+    for (const auto& [name, target] : files) {
+      if (name->data == nullptr || name->data[0] == 0) continue;
+      const TextString path = TextString(folder).plus(name->data);
+      const int result = target->LoadFromFile(path.c_str(), 0);
+      if (result != Texture::kLoadedDefaultPool) {
+        log.log_text2("<info> material texture: ", path.c_str());
+        log.log_int(" loader rets: ", result);
+      }
+    }
+  }
 }
 
 bool RenderModel::LoadShadowVolumeResources() {
@@ -113,6 +137,15 @@ bool RenderModel::AnimateBones(const DrawInstance& instance,
 
 bool RenderModel::Draw(const DrawInstance& instance, bool draw, const LightList& lights,
                        const BoundedArray<Matrix4>** paletteOut) {
+  bool drawn = DrawModel(instance, draw, lights, paletteOut);
+  for (const std::unique_ptr<RenderModel>& part : parts) {
+    drawn = part->Draw(instance, draw, lights) && drawn;
+  }
+  return drawn;
+}
+
+bool RenderModel::DrawModel(const DrawInstance& instance, bool draw, const LightList& lights,
+                            const BoundedArray<Matrix4>** paletteOut) {
   if (paletteOut != nullptr) *paletteOut = nullptr;
   if (!ready) return false;
 
@@ -227,13 +260,46 @@ bool RenderModel::DrawLights(const DrawInstance& instance, const LightList& ligh
       log.log_int("worng passnum ", pass);
       continue;
     }
-    const uint32_t stride = vertexBuffer.GetStride();
-    const UINT vertexCount =
-        stride != 0 ? static_cast<UINT>(vertexBuffer.GetSize()) / stride : 0;
+    DrawIndices();
+  }
+  return true;
+}
+
+void RenderModel::DrawIndices() {
+  const uint32_t stride = vertexBuffer.GetStride();
+  const UINT vertexCount = stride != 0 ? static_cast<UINT>(vertexBuffer.GetSize()) / stride : 0;
+  ranges_.clear();
+  if (materials.count > 0)
+    appendMaterialRanges(materialOffsets, materials.count, indexBuffer.GetCount(), ranges_);
+  if (ranges_.empty()) {
     const UINT triangles = static_cast<UINT>(indexBuffer.GetCount() / 3);
     if (device.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 0, triangles) != 0) {
       log.log_text("DrawIndexedPrimitive failed!");
     }
+    return;
   }
-  return true;
+  for (const MaterialRange& range : ranges_) {
+    ApplyMaterial(range.material);
+    if (device.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, range.firstIndex,
+                                    range.indexCount / 3) != 0) {
+      log.log_text("DrawIndexedPrimitive failed!");
+    }
+  }
+}
+
+void RenderModel::ApplyMaterial(int32_t material) {
+  const float* values = materials[material].values;
+  const Texture* colour = &texture;
+  const Texture* bump = &bumpTexture;
+  if (material < materialTextures.count && materialTextures[material].named) {
+    colour = &materialTextures[material].colour;
+    bump = &materialTextures[material].bump;
+  }
+  // An effect without these parameters draws every range alike; no error.
+  effect.SetValue("MaterialDiffuse", values + kMaterialDiffuse, 4);
+  effect.SetValue("MaterialEmissive", values + kMaterialEmissive, 3);
+  const float textured = colour->GetD3DTexture() != nullptr ? 1.0f : 0.0f;
+  effect.SetValue("MaterialTextured", &textured, 1);
+  effect.SetTexture("g_txScene", colour);
+  effect.SetTexture("g_txBump", bump);
 }

@@ -10,6 +10,14 @@ float4x4 LiteViewProj;
 float3 LightDir = {1.0, 0.0, 0.0};
 float SMAP_SIZE = 512.0;
 
+// The material of the index range being drawn: the colour texture is
+// multiplied by the diffuse colour and the emissive colour added; without a
+// texture (MaterialTextured 0) the diffuse colour stands alone. The defaults
+// leave a model without materials as its texture shows it.
+float4 MaterialDiffuse = {1.0, 1.0, 1.0, 1.0};
+float3 MaterialEmissive = {0.0, 0.0, 0.0};
+float MaterialTextured = 1.0;
+
 texture g_txScene;
 texture g_txBump;
 texture ShadowTexture;

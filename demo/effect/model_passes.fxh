@@ -152,15 +152,18 @@ float ShadowPcf(float4 lightPos, float3 normal)
     return lit / 9.0;
 }
 
-// Texture colour lit by the ambient share plus the diffuse light that the
-// shadow lets through. A mesh without normals is shown in full light.
+// The material's colour (its texture times its diffuse colour) lit by the
+// ambient share plus the diffuse light that the shadow lets through, and its
+// emissive colour. A mesh without normals is shown in full light.
 float4 Shade(LitPixel input, float3 normal, float shadow)
 {
-    float4 color = tex2D(SceneSampler, input.TexCoord.xy);
+    float4 color = MaterialDiffuse;
+    if (MaterialTextured > 0.5)
+        color *= tex2D(SceneSampler, input.TexCoord.xy);
     float diffuse = 1.0;
     if (any(normal != 0.0))
         diffuse = saturate(dot(ShadingNormal(normal, input.Tangent.xyz, input.TexCoord.xy), -LightTravel()));
-    return float4(color.rgb * (AMBIENT + (1.0 - AMBIENT) * diffuse * shadow), color.a);
+    return float4(color.rgb * (AMBIENT + (1.0 - AMBIENT) * diffuse * shadow) + MaterialEmissive, color.a);
 }
 
 float4 LitPS(LitPixel input) : COLOR0

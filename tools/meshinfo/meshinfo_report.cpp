@@ -7,6 +7,7 @@
 #include "base/dirs.h"
 #include "base/log.h"
 #include "model/model_loader.h"
+#include "render/material_ranges.h"
 #include "render/render_model.h"
 #include "tools/meshinfo/model_validation.h"
 #include "tools/recorded_load/recorded_load.h"
@@ -20,9 +21,10 @@ constexpr char kUsage[] =
     "Loads MODEL (a \"MeSh\" model file) and the script beside it (the path with\n"
     "everything after its first \".\" replaced by \"txt\") with the viewer's loader,\n"
     "then prints what was read: the chunks with their sizes, vertex and index\n"
-    "counts, the per-vertex layout, bones with their keys, the armature, the\n"
-    "named animations and the text commands, followed by the loader's log lines\n"
-    "for this load.\n"
+    "counts, the per-vertex layout, the materials (index range, colours,\n"
+    "textures), bones with their keys, the armature, the named animations, the\n"
+    "text commands and the parts, followed by the loader's log lines for this\n"
+    "load.\n"
     "\n"
     "The whole load runs, as in the viewer started in the working directory:\n"
     "chunks, script, consistency check, shadow volume ('S'), tangents ('T'),\n"
@@ -43,8 +45,8 @@ constexpr char kUsage[] =
 
 const char* chunkName(uint32_t id) {
   static const char* const kNames[] = {
-      "CHUNK_VECTORS",  "CHUNK_BLENDWEIGHTS", "CHUNK_MATRIXPALETTE",  "CHUNK_NORMALS",
-      "CHUNK_TEXCO0",   "CHUNK_TEXCO1",       "CHUNK_INDICES",        "CHUNK_MATERIALOFSETS",
+      "CHUNK_VECTORS",  "CHUNK_BLENDWEIGHTS", "CHUNK_MATRIXPALETTE", "CHUNK_NORMALS",
+      "CHUNK_TEXCO0",   "CHUNK_TEXCO1",       "CHUNK_INDICES",       "CHUNK_MATERIALOFSETS",
       "CHUNK_MATERIAL", "CHUNK_ANIMATION",    "CHUNK_ARMATURE"};
   return id < std::size(kNames) ? kNames[id] : "(unknown)";
 }
@@ -78,15 +80,61 @@ void printMesh(std::ostream& out, const MeshGeometry& mesh) {
   out << "  normals: " << mesh.normals.count << ", texture coords: " << mesh.texCoords0.count
       << " + " << mesh.texCoords1.count << "\n";
   if (!mesh.blendWeights.empty() || !mesh.paletteIndices.empty()) {
-    out << "  skinning: " << mesh.weightsPerVertex << " weights and " << mesh.paletteIndicesPerVertex
-        << " palette indices per vertex\n";
+    out << "  skinning: " << mesh.weightsPerVertex << " weights and "
+        << mesh.paletteIndicesPerVertex << " palette indices per vertex\n";
   }
   out << "  tangents: " << (mesh.hasTangents ? "built" : "none") << "\n";
 }
 
+std::string textOf(const BoundedArray<char>& name) {
+  return name.data != nullptr && name.data[0] != 0 ? name.data : "-";
+}
+
+// Each material with its index range, colours and the textures its 'm'
+// command names (the model's own 't' and 'b' otherwise).
+void printMaterials(std::ostream& out, const RenderModel& model) {
+  out << "materials: " << model.materials.count
+      << ", material offsets: " << model.materialOffsets.count << "\n";
+  const int32_t indexCount = model.indexBuffer.GetCount();
+  for (int32_t i = 0; i < model.materials.count; ++i) {
+    const float* values = model.materials[i].values;
+    out << "  " << std::setw(4) << i << "  indices ";
+    if (i < model.materialOffsets.count) {
+      const int32_t end =
+          i + 1 < model.materialOffsets.count ? model.materialOffsets[i + 1] : indexCount;
+      out << model.materialOffsets[i] << "-" << end;
+    } else {
+      out << "?";
+    }
+    out << std::setprecision(3) << "  diffuse " << values[kMaterialDiffuse] << " "
+        << values[kMaterialDiffuse + 1] << " " << values[kMaterialDiffuse + 2] << " "
+        << values[kMaterialDiffuse + 3] << "  emissive " << values[kMaterialEmissive] << " "
+        << values[kMaterialEmissive + 1] << " " << values[kMaterialEmissive + 2] << "  power "
+        << values[kMaterialPower] << std::setprecision(6);
+    for (const MaterialTextureEntry& entry : model.materialTextureNames) {
+      if (entry.material != i) continue;
+      out << "  texture " << textOf(entry.colour) << "  normal map " << textOf(entry.bump);
+      break;
+    }
+    out << "\n";
+  }
+}
+
+void printParts(std::ostream& out, const RenderModel& model) {
+  if (model.partCommands.empty()) return;
+  out << "parts: " << model.partCommands.count << "\n";
+  for (int32_t i = 0; i < model.partCommands.count; ++i) {
+    out << "  " << textOf(model.partCommands[i].name) << ": ";
+    if (static_cast<size_t>(i) < model.parts.size()) {
+      printUpload(out, *model.parts[static_cast<size_t>(i)]);
+      out << ", " << model.parts[static_cast<size_t>(i)]->materials.count << " materials\n";
+    } else {
+      out << "not loaded\n";
+    }
+  }
+}
+
 void printSkeleton(std::ostream& out, const RenderModel& model) {
-  out << "materials: " << model.materials.count << ", material offsets: " << model.materialOffsets.count
-      << "\n";
   const int32_t bones = model.bones.count;
   out << "bones: " << bones;
   if (bones > 0) out << ", frames: " << model.bones[0].keys.count;
@@ -100,8 +148,8 @@ void printSkeleton(std::ostream& out, const RenderModel& model) {
       if (k == 0 || values < fewest) fewest = values;
       if (k == 0 || values > most) most = values;
     }
-    out << "  " << std::setw(4) << b << std::setw(6) << track.tag << std::setw(6) << track.keys.count
-        << std::setw(16);
+    out << "  " << std::setw(4) << b << std::setw(6) << track.tag << std::setw(6)
+        << track.keys.count << std::setw(16);
     if (fewest == most) {
       out << fewest;
     } else {
@@ -153,7 +201,10 @@ void printScript(std::ostream& out, const RenderModel& model, const RenderModel&
 class FolderValues {
  public:
   FolderValues()
-      : start_(g_startFolder), root_(g_rootFolder), texture_(g_textureFolder), effect_(g_effectFolder) {}
+      : start_(g_startFolder),
+        root_(g_rootFolder),
+        texture_(g_textureFolder),
+        effect_(g_effectFolder) {}
   ~FolderValues() {
     g_startFolder = start_;
     g_rootFolder = root_;
@@ -202,8 +253,10 @@ int runMeshinfo(const std::vector<std::string>& arguments, std::ostream& out, st
   out << "result: " << (loaded ? "loaded" : "load failed (the log below says why)") << "\n";
   printChunks(out, recorded.loader().chunkTable());
   printMesh(out, recorded.loader().mesh);
+  printMaterials(out, recorded.model());
   printSkeleton(out, recorded.model());
   printScript(out, recorded.model(), recorded.shadowModel());
+  printParts(out, recorded.model());
   printLog(out, recorded.logLines());
   return loaded ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "model/model_consistency.h"
 #include "model/model_loader.h"
+#include "render/material_ranges.h"
 #include "render/render_model.h"
 #include "tools/recorded_load/recorded_load.h"
 
@@ -59,6 +60,37 @@ void checkViewerRules(const MeshGeometry& mesh, const RenderModel& model,
   }
 }
 
+// Material offsets that the renderer can draw by, 'm' commands for materials
+// that exist (one each), parts with the whole model's bones and clips.
+void checkMaterialsAndParts(const MeshGeometry& mesh, const RenderModel& model,
+                            std::vector<std::string>& problems) {
+  for (const std::string& problem :
+       materialProblems(model.materialOffsets, model.materials.count, mesh.indices.count)) {
+    problems.push_back("<error> " + problem);
+  }
+  std::vector<int> named(static_cast<size_t>(model.materials.count), 0);
+  for (const MaterialTextureEntry& entry : model.materialTextureNames) {
+    if (entry.material < 0 || entry.material >= model.materials.count) {
+      problems.push_back("<error> 'm' names material " + std::to_string(entry.material) +
+                         " of a model with " + std::to_string(model.materials.count) +
+                         " materials");
+    } else if (named[static_cast<size_t>(entry.material)]++ == 1) {
+      problems.push_back("<error> 'm' names material " + std::to_string(entry.material) +
+                         " more than once");
+    }
+  }
+  for (size_t i = 0; i < model.parts.size(); ++i) {
+    const RenderModel& part = *model.parts[i];
+    const std::string name = model.partCommands[static_cast<int32_t>(i)].name.data;
+    if (part.bones.count != model.bones.count || part.animations.count != model.animations.count) {
+      problems.push_back("<error> part " + name + " has " + std::to_string(part.bones.count) +
+                         " bones and " + std::to_string(part.animations.count) +
+                         " clips, the model " + std::to_string(model.bones.count) + " and " +
+                         std::to_string(model.animations.count));
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> validateModel(const std::string& path) {
@@ -95,7 +127,10 @@ std::vector<std::string> validateModel(const std::string& path) {
         }
       }
       problems.insert(problems.end(), consistency.begin(), consistency.end());
-      if (chunksRead) checkViewerRules(loader.mesh, model, problems);
+      if (chunksRead) {
+        checkViewerRules(loader.mesh, model, problems);
+        checkMaterialsAndParts(loader.mesh, model, problems);
+      }
     }
   }
   g_textureFolder = textureFolder;

@@ -11,12 +11,29 @@ std::string scriptText(const ScriptDescription& script) {
   if (!script.effect.empty()) text += "e " + script.effect + "\n";
   if (script.tangents) text += "T\n";
   if (!script.shadowEffect.empty()) text += "S " + script.shadowEffect + "\n";
+  for (const std::string& part : script.parts) text += "p " + part + "\n";
   for (const ScriptClip& clip : script.animations) {
     text += "a " + clip.name + " " + std::to_string(clip.speed) + " {";
     for (int32_t frame : clip.frames) text += " " + std::to_string(frame);
     text += " }\n";
   }
+  const auto orNone = [](const std::string& name) {
+    return name.empty() ? std::string("-") : name;
+  };
+  for (const ScriptMaterialTextures& material : script.materialTextures) {
+    text += "m " + std::to_string(material.material) + " " + orNone(material.colour) + " " +
+            orNone(material.bump) + "\n";
+  }
   return text;
+}
+
+size_t scriptCommandCount(const ScriptDescription& script) {
+  size_t count = script.parts.size() + script.animations.size() + script.materialTextures.size();
+  for (const std::string* name :
+       {&script.texture, &script.bumpTexture, &script.effect, &script.shadowEffect}) {
+    if (!name->empty()) ++count;
+  }
+  return count + (script.tangents ? 1 : 0);
 }
 
 std::string scriptPathFor(const std::string& modelPath) {
