@@ -12,7 +12,9 @@
 #include <set>
 
 #include "import/effect_files.h"
+#include "import/model_parts.h"
 #include "import/recording_io_system.h"
+#include "import/scene_contents.h"
 #include "import/texture_export.h"
 #include "import/up_axis.h"
 #include "import/viewer_files.h"
@@ -66,6 +68,22 @@ ScriptDescription makeScript(const AssembledModel& assembled, const ExportedText
   return script;
 }
 
+// Every material's textures by an 'm' command, as many as the script's
+// command limit leaves room for; the rest take the model's 't' and 'b'.
+// How many were left out.
+size_t addMaterialTextures(const ExportedTextures& textures, ScriptDescription* script) {
+  for (size_t i = 0; i < textures.materials.size(); ++i) {
+    script->materialTextures.push_back(
+        {static_cast<int32_t>(i), textures.materials[i].first, textures.materials[i].second});
+  }
+  size_t dropped = 0;
+  while (scriptCommandCount(*script) > kMaxScriptCommands && !script->materialTextures.empty()) {
+    script->materialTextures.pop_back();
+    ++dropped;
+  }
+  return dropped;
+}
+
 bool makeFolders(const std::string& outDir, std::string* error) {
   for (const char* folder : {"bin", "texture", "effect"}) {
     std::error_code code;
@@ -112,8 +130,14 @@ void ModelConversion::warn(const std::string& text) {
 
 bool ModelConversion::read() {
   std::error_code code;
+  if (fs::is_directory(options_.input, code)) {
+    return fail("cannot read " + options_.input + ": it is a directory");
+  }
   if (!fs::is_regular_file(options_.input, code)) {
     return fail("cannot read " + options_.input + ": no such file");
+  }
+  if (fs::file_size(options_.input, code) == 0) {
+    return fail("cannot read " + options_.input + ": it is empty");
   }
   effectDir_ = findEffectFolder(options_.effectDir, options_.executablePath);
   if (effectDir_.empty()) {
@@ -138,10 +162,19 @@ bool ModelConversion::read() {
   }
   const aiScene* scene = importer_->ReadFile(options_.input, kImportSteps);
   sourceFiles_ = files->opened();
-  if (scene != nullptr && scene->mNumMeshes == 0)
-    return fail(options_.input + ": the file holds no mesh");
-  if (scene == nullptr || scene->mRootNode == nullptr ||
-      (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
+  // A file without a triangle mesh says what it holds instead; a moving
+  // skeleton alone is shown as a stick figure.
+  if (scene != nullptr && scene->mRootNode != nullptr && isMovingSkeleton(*scene)) {
+    addStickFigure(*const_cast<aiScene*>(scene));
+    warn("the file holds only a skeleton with motion; it is shown as a stick figure");
+  }
+  if (scene != nullptr && scene->mRootNode != nullptr) {
+    const std::string missing = missingMeshReason(*scene);
+    if (!missing.empty()) {
+      return fail(options_.input + ": the file holds no triangle mesh, " + missing);
+    }
+  }
+  if (scene == nullptr || scene->mRootNode == nullptr) {
     const std::string reason = importer_->GetErrorString();
     return fail(
         "cannot read " + options_.input + ": " +
@@ -152,14 +185,6 @@ bool ModelConversion::read() {
   std::string error;
   if (!buildSourceModel(*source_, &error)) return fail(options_.input + ": " + error);
 
-  std::set<unsigned> materials;
-  for (const MeshInstance& instance : source_->instances) {
-    materials.insert(scene->mMeshes[instance.mesh]->mMaterialIndex);
-  }
-  if (materials.size() > 1) {
-    warn(std::to_string(materials.size()) +
-         " materials; the viewer draws the whole model with the first one's textures");
-  }
   int morphing = 0;
   for (unsigned a = 0; a < scene->mNumAnimations; ++a) {
     if (scene->mAnimations[a]->mNumMeshChannels + scene->mAnimations[a]->mNumMorphMeshChannels >
@@ -208,7 +233,10 @@ bool ModelConversion::read() {
   ClipPlanLimits limits;
   limits.framesPerSecond = options_.framesPerSecond;
   limits.maxTotalFrames = maxFramesForBones(bones);
-  limits.maxClips = kScriptTopLevelReads - kOtherScriptCommands;
+  // Parts of a model over the format's limits take script commands too.
+  const int estimatedParts = static_cast<int>(std::min<int64_t>(
+      kMaxModelParts, static_cast<int64_t>(triangleCountOf(*source_)) * 3 / kMaxIndexCount));
+  limits.maxClips = kScriptTopLevelReads - kOtherScriptCommands - estimatedParts;
   std::vector<std::string> clipWarnings;
   if (!planClips(*scene, limits, &clips_, &clipWarnings, &error)) return fail(error);
   for (const std::string& warning : clipWarnings) warn(warning);
@@ -217,6 +245,7 @@ bool ModelConversion::read() {
 
 bool ModelConversion::assemble() {
   AssemblyOptions assembly;
+  assembly.simplify = options_.simplify;
   assembly.fitSize = options_.fitSize;
   assembly.fitCentre = kViewerPlace;
   UpAxis up;
@@ -224,9 +253,29 @@ bool ModelConversion::assemble() {
   assembly.orientation = outputOrientation(up);
   std::string error;
   if (!assembleGeometry(*source_, assembly, &assembled_, &error)) return fail(error);
+  if (options_.simplify >= 0.0) {
+    summary_.simplified = true;
+    summary_.simplifyError = assembled_.simplifyError;
+    warn("simplified from " + std::to_string(assembled_.simplifiedFrom / 3) + " to " +
+         std::to_string(assembled_.simplifiedTo / 3) + " triangles; error reached " +
+         std::to_string(assembled_.simplifyError) + " of the model's extent");
+  }
   assembleAnimation(*source_, clips_, &assembled_);
+  // Every part moves with the same skeleton and clips.
+  const ModelDescription& first = assembled_.model;
+  for (AssembledPart& part : assembled_.moreParts) {
+    part.model.writeAnimation = first.writeAnimation;
+    part.model.bones = first.bones;
+    part.model.writeArmature = first.writeArmature;
+    part.model.boneParents = first.boneParents;
+    part.model.boneOrder = first.boneOrder;
+  }
   for (const std::string& warning : assembled_.warnings) warn(warning);
   summary_.vertices = static_cast<int>(assembled_.model.positions.size());
+  for (const AssembledPart& part : assembled_.moreParts) {
+    summary_.vertices += static_cast<int>(part.model.positions.size());
+  }
+  summary_.parts = 1 + static_cast<int>(assembled_.moreParts.size());
   summary_.triangles = assembled_.triangles;
   summary_.bones = static_cast<int>(assembled_.model.bones.size());
   summary_.clips = static_cast<int>(clips_.size());
@@ -240,6 +289,8 @@ bool ModelConversion::makeFiles(ConvertedFiles* files) {
   files->scriptName = scriptPathFor(files->modelName);
   const std::string inputDir = fs::path(options_.input).parent_path().string();
   ExportedTextures textures = exportTextures(*source_, inputDir.empty() ? "." : inputDir, stem_);
+  exportMaterialTextures(*source_, inputDir.empty() ? "." : inputDir, stem_,
+                         assembled_.materialSources, &textures);
   for (const std::string& warning : textures.warnings) warn(warning);
   std::error_code code;
   if (options_.shadowVolume &&
@@ -248,8 +299,25 @@ bool ModelConversion::makeFiles(ConvertedFiles* files) {
          "; the shadow volume has no effect");
   }
   script_ = makeScript(assembled_, textures, clips_, source_->skinned, options_.shadowVolume);
+  for (size_t p = 0; p < assembled_.moreParts.size(); ++p)
+    script_.parts.push_back(partFileName(stem_, p));
+  const size_t dropped = addMaterialTextures(textures, &script_);
+  if (dropped > 0) {
+    warn(std::to_string(dropped) +
+         " materials' own textures left out: a script holds 64 commands; they take the first "
+         "material's");
+  }
   files->script = scriptText(script_);
   files->model = writeModelBytes(assembled_.model);
+  // A part's script: the first's without its parts.
+  ScriptDescription partScript = script_;
+  partScript.parts.clear();
+  partScript.shadowEffect.clear();
+  for (size_t p = 0; p < assembled_.moreParts.size(); ++p) {
+    const std::string name = partFileName(stem_, p);
+    files->parts.push_back({name, writeModelBytes(assembled_.moreParts[p].model),
+                            scriptPathFor(name), scriptText(partScript)});
+  }
   files->textures = std::move(textures.files);
   files->sourceFiles = sourceFiles_;
   for (const std::string& file : textures.sourceFiles) {
@@ -283,6 +351,15 @@ bool ModelConversion::write() {
       !writeScriptFile(summary_.scriptPath, script)) {
     return fail("cannot write " + summary_.modelPath);
   }
+  ScriptDescription partScript = script;
+  partScript.parts.clear();
+  partScript.shadowEffect.clear();
+  for (const ConvertedPart& part : files.parts) {
+    if (!writeBytesFile((bin / part.modelName).string(), part.model) ||
+        !writeScriptFile((bin / part.scriptName).string(), partScript)) {
+      return fail("cannot write " + (bin / part.modelName).string());
+    }
+  }
   std::vector<std::string> written;
   std::vector<std::string> fileWarnings;
   if (!copyEffectFiles(effectDir_, (fs::path(options_.outDir) / "effect").string(), &written,
@@ -306,8 +383,15 @@ SelfCheckResult ModelConversion::check() const {
                       (out / "texture").string());
 }
 
-int convertModel(const ConvertOptions& options, std::ostream& out, std::ostream& err,
+int convertModel(const ConvertOptions& finalOptions, std::ostream& out, std::ostream& err,
                  ConvertSummary* summaryOut) {
+  // Refused before any work: an output folder that is a file.
+  const std::string outProblem = outputFolderProblem(finalOptions.outDir);
+  if (!outProblem.empty()) {
+    err << "meshconv: " << outProblem << "\n";
+    return 1;
+  }
+  const ConvertOptions& options = finalOptions;
   ModelConversion conversion(options);
   conversion.onWarning = [&](const std::string& text) {
     out << "meshconv: warning: " << text << "\n";
@@ -352,9 +436,25 @@ int convertModel(const ConvertOptions& options, std::ostream& out, std::ostream&
         << " of the model's size over " << check.posesCompared << " poses\n";
   }
   out << "meshconv: wrote " << summary.modelPath << ": " << summary.vertices << " vertices, "
-      << summary.triangles << " triangles, " << summary.bones << " bones, " << summary.clips
-      << " clips, " << summary.frames << " frames, " << summary.textures << " textures, "
-      << summary.warnings.size() << " warnings\n";
+      << summary.triangles << " triangles, "
+      << (summary.parts > 1 ? std::to_string(summary.parts) + " parts, " : std::string())
+      << summary.bones << " bones, " << summary.clips << " clips, " << summary.frames << " frames, "
+      << summary.textures << " textures, " << summary.warnings.size() << " warnings\n";
   if (summaryOut) *summaryOut = summary;
   return 0;
+}
+
+std::string outputFolderProblem(const std::string& outDir) {
+  std::error_code code;
+  if (fs::exists(outDir, code) && !fs::is_directory(outDir, code)) {
+    return outDir + " is a file, not a folder";
+  }
+  return {};
+}
+
+std::string readableExtensions() {
+  Assimp::Importer importer;
+  std::string list;
+  importer.GetExtensionList(list);
+  return list;
 }

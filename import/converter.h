@@ -24,7 +24,8 @@ struct ConvertOptions {
   std::string effectDir;       // where the shipped effect files are; empty: looked for
   std::string executablePath;  // for finding the effect files beside the program
   double framesPerSecond = 30.0;
-  double fitSize = 4.4;  // diagonal of the model's bounding box; 0 keeps its units and place
+  double simplify = -1.0;  // below 0: keep every triangle; 0: to fit one file; else the share kept
+  double fitSize = 4.4;    // diagonal of the model's bounding box; 0 keeps its units and place
   bool shadowVolume = false;
   bool check = true;
   bool progress = false;  // a line per stage even for inputs under 1 MB
@@ -43,6 +44,10 @@ struct ConvertSummary {
   int clips = 0;
   int frames = 0;
   int textures = 0;
+  int parts = 1;
+  bool simplified = false;
+  float simplifyError = 0.0f;  // share of the model's extent  // model files: more than one for a
+                               // model over the format's limits
   std::vector<std::string> warnings;
   bool checked = false;
   double largestDeviation = 0.0;
@@ -110,3 +115,9 @@ class ModelConversion {
 // failure to err. 0 on success, 1 when the conversion failed.
 int convertModel(const ConvertOptions& options, std::ostream& out, std::ostream& err,
                  ConvertSummary* summary = nullptr);
+
+// The file name extensions the importer reads, as "*.3ds;*.obj;...".
+std::string readableExtensions();
+
+// Why outDir cannot receive a conversion ("... is a file, not a folder"), or "".
+std::string outputFolderProblem(const std::string& outDir);

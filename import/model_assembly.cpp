@@ -6,6 +6,10 @@
 #include <limits>
 #include <unordered_map>
 
+#include "import/material_records.h"
+#include "import/model_parts.h"
+#include "import/simplify.h"
+
 namespace {
 
 // One written vertex, compared byte for byte when joining identical ones.
@@ -171,12 +175,12 @@ OutputVertex makeVertex(const SourceModel& source, size_t instance, unsigned ind
 }
 
 void writeVertexLists(const std::vector<OutputVertex>& vertices, bool skinned, int influences,
-                      bool uv1, AssembledModel* out) {
-  ModelDescription& model = out->model;
+                      bool uv0, bool uv1, ModelDescription* out) {
+  ModelDescription& model = *out;
   for (const OutputVertex& v : vertices) {
     model.positions.push_back({v.position[0], v.position[1], v.position[2]});
     model.normals.push_back({v.normal[0], v.normal[1], v.normal[2]});
-    if (out->hasTexCoords) model.texCoords0.push_back({v.uv0[0], v.uv0[1]});
+    if (uv0) model.texCoords0.push_back({v.uv0[0], v.uv0[1]});
     if (uv1) model.texCoords1.push_back({v.uv1[0], v.uv1[1]});
     if (skinned) {
       for (int k = 0; k < influences; ++k) {
@@ -193,15 +197,18 @@ void writeVertexLists(const std::vector<OutputVertex>& vertices, bool skinned, i
 
 }  // namespace
 
+int triangleCountOf(const SourceModel& source) { return countTriangles(source); }
+
 bool assembleGeometry(const SourceModel& source, const AssemblyOptions& options,
                       AssembledModel* out, std::string* error) {
   out->triangles = countTriangles(source);
   const int64_t indices = static_cast<int64_t>(out->triangles) * 3;
-  if (indices > kMaxIndexCount) {
+  if (options.simplify < 0.0 && indices > static_cast<int64_t>(kMaxIndexCount) * kMaxModelParts) {
     *error = "the model needs " + withThousands(indices) + " indices (" +
-             withThousands(out->triangles) + " triangles); the model file holds at most " +
-             withThousands(kMaxIndexCount) + ", " + withThousands(indices - kMaxIndexCount) +
-             " too many";
+             withThousands(out->triangles) + " triangles); " + std::to_string(kMaxModelParts) +
+             " parts of " + withThousands(kMaxIndexCount) + " hold at most " +
+             withThousands(static_cast<int64_t>(kMaxIndexCount) * kMaxModelParts) +
+             " (--simplify makes it smaller)";
     return false;
   }
   out->fit = options.orientation * fitTransform(source, options.orientation, options.fitSize,
@@ -215,11 +222,30 @@ bool assembleGeometry(const SourceModel& source, const AssemblyOptions& options,
   }
   out->hasTexCoords = uv0;
 
+  // Instances in the order of their materials, so that each material's
+  // triangles form one range.
+  std::vector<size_t> order(source.instances.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto materialOf = [&](size_t i) {
+    return source.scene->mMeshes[source.instances[i].mesh]->mMaterialIndex;
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return materialOf(a) < materialOf(b); });
+
+  WideMesh wide;
   std::vector<OutputVertex> vertices;
-  std::unordered_map<OutputVertex, uint16_t, OutputVertexHash> joined;
+  std::vector<SourceVertexRef> wideSources;
+  std::unordered_map<OutputVertex, uint32_t, OutputVertexHash> joined;
   int influences = 1;
-  for (size_t i = 0; i < source.instances.size(); ++i) {
+  for (size_t i : order) {
     const aiMesh& mesh = *source.scene->mMeshes[source.instances[i].mesh];
+    if (out->materialSources.empty() || out->materialSources.back() != mesh.mMaterialIndex) {
+      out->materialSources.push_back(mesh.mMaterialIndex);
+      wide.materials.push_back(materialRecord(mesh.mMaterialIndex < source.scene->mNumMaterials
+                                                  ? source.scene->mMaterials[mesh.mMaterialIndex]
+                                                  : nullptr));
+    }
+    const int32_t material = static_cast<int32_t>(out->materialSources.size()) - 1;
     for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
       const aiFace& face = mesh.mFaces[f];
       if (face.mNumIndices != 3) continue;
@@ -227,20 +253,47 @@ bool assembleGeometry(const SourceModel& source, const AssemblyOptions& options,
       for (unsigned corner : {0u, 2u, 1u}) {
         const unsigned index = face.mIndices[corner];
         const OutputVertex v = makeVertex(source, i, index, placements[i], uv0, uv1);
-        const auto [found, added] = joined.emplace(v, static_cast<uint16_t>(vertices.size()));
+        const auto [found, added] = joined.emplace(v, static_cast<uint32_t>(vertices.size()));
         if (added) {
           vertices.push_back(v);
-          out->vertexSources.push_back({static_cast<uint32_t>(i), index});
+          wideSources.push_back({static_cast<uint32_t>(i), index});
           if (source.skinned) {
             influences =
                 std::max(influences, static_cast<int>(source.skins[i].influences[index].size()));
           }
         }
-        out->model.indices.push_back(found->second);
+        wide.indices.push_back(found->second);
       }
+      wide.triangleMaterials.push_back(material);
     }
   }
-  writeVertexLists(vertices, source.skinned, influences, uv1, out);
+  writeVertexLists(vertices, source.skinned, influences, uv0, uv1, &wide.vertices);
+
+  if (options.simplify >= 0.0) {
+    const SimplifyResult simplified = simplifyMesh(wide, options.simplify);
+    out->simplifiedFrom = simplified.indicesBefore;
+    out->simplifiedTo = simplified.indicesAfter;
+    out->simplifyError = simplified.error;
+    out->triangles = static_cast<int>(wide.indices.size() / 3);
+  }
+  std::vector<ModelPart> parts = splitIntoParts(wide);
+  if (parts.size() > static_cast<size_t>(kMaxModelParts)) {
+    *error = "the model needs " + std::to_string(parts.size()) + " parts of at most " +
+             withThousands(kMaxIndexCount) + " indices and vertices; a script names at most " +
+             std::to_string(kMaxModelParts) + " (--simplify makes it smaller)";
+    return false;
+  }
+  for (size_t p = 0; p < parts.size(); ++p) {
+    AssembledPart part;
+    part.model = std::move(parts[p].model);
+    for (uint32_t vertex : parts[p].wideVertex) part.vertexSources.push_back(wideSources[vertex]);
+    if (p == 0) {
+      out->model = std::move(part.model);
+      out->vertexSources = std::move(part.vertexSources);
+    } else {
+      out->moreParts.push_back(std::move(part));
+    }
+  }
   return true;
 }
 

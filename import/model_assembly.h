@@ -14,6 +14,13 @@ struct SourceVertexRef {
   uint32_t vertex = 0;
 };
 
+// A further model file of a model too large for one: its contents and the
+// source vertex of each of its vertices.
+struct AssembledPart {
+  ModelDescription model;
+  std::vector<SourceVertexRef> vertexSources;
+};
+
 // The model file's contents made from a source model, in the viewer's space:
 // left-handed (the source mirrored through z = 0), clockwise front faces,
 // texture v running down, moved and scaled by the fit.
@@ -26,6 +33,16 @@ struct AssembledModel {
   int triangles = 0;
   int frames = 0;  // keys per bone track
   std::vector<std::string> warnings;
+  // The scene material each written material comes from, in file order.
+  std::vector<unsigned> materialSources;
+  // The files after the first of a model over the format's limits; each
+  // gets the same skeleton and clips as the first.
+  std::vector<AssembledPart> moreParts;
+  // What a simplification did: indices before and after, and the error
+  // reached as a share of the model's extent.
+  size_t simplifiedFrom = 0;
+  size_t simplifiedTo = 0;
+  float simplifyError = 0.0f;
 
   // A source-space point where the output puts it.
   Vec3d outputPoint(const Vec3d& source) const { return fit.transformPoint(mirrorZ(source)); }
@@ -37,21 +54,30 @@ struct AssembledModel {
 };
 
 inline constexpr int kMaxIndexCount = 65535;
+// Parts a model may be cut into: each takes one of the script's 64 commands.
+inline constexpr int kMaxModelParts = 24;
 
 // Where the model goes: it is turned by orientation (a rotation in the
 // output space that stands it upright), then the rest pose's bounding box is
 // scaled to a diagonal of fitSize and centred on fitCentre; a fitSize of 0
 // keeps the source's units and place.
 struct AssemblyOptions {
+  double simplify = -1.0;  // below 0: keep every triangle; 0: to fit one file; else the share kept
   double fitSize = 4.4;
   Vec3d fitCentre;
   Mat4d orientation;
 };
 
-// Vertices (identical ones joined), indices and the fit. False with a reason
-// when the model needs more indices than the format holds.
+// Vertices (identical ones joined), indices ordered by material with one
+// material record per scene material used, and the fit. A model over the
+// format's 65,535 indices or vertices is cut into parts (the first in
+// model, the others in moreParts); false with a reason when even the parts
+// a script can name would not hold it.
 bool assembleGeometry(const SourceModel& source, const AssemblyOptions& options,
                       AssembledModel* out, std::string* error);
+
+// The triangles of every instance (faces of three corners).
+int triangleCountOf(const SourceModel& source);
 
 // The skeleton (parents, order, offsets) and every clip's keys; needs the
 // geometry step first. Warns about bones whose scale changes over time.

@@ -8,6 +8,7 @@
 
 #include "base/dirs.h"
 #include "base/log.h"
+#include "import/model_parts.h"
 #include "model/model_loader.h"
 #include "render/render_model.h"
 #include "tools/recorded_load/recorded_load.h"
@@ -198,9 +199,37 @@ void checkLog(const std::vector<std::string>& lines, SelfCheckResult* result) {
     if (line.rfind("<error", 0) == 0 || line.rfind("<ERROR", 0) == 0) {
       result->problems.push_back("the load logged: " + line);
     } else if (line.rfind("<info> texture: ", 0) == 0 ||
+               line.rfind("<info> material texture: ", 0) == 0 ||
                line.rfind("<info> bumptexture: ", 0) == 0) {
       result->problems.push_back("a texture did not load: " + line);
     }
+  }
+}
+
+void checkFile(const SourceModel& source, const AssembledModel& assembled,
+               const std::vector<SampledClip>& clips, const std::string& modelFile,
+               const std::string& textureDir, SelfCheckResult* out) {
+  SelfCheckResult& result = *out;
+  RecordedModelLoad recorded;
+  if (!recorded.setupProblem().empty()) {
+    result.problems.push_back(recorded.setupProblem());
+    return;
+  }
+  g_textureFolder = TextString((fs::absolute(textureDir).string() + "/").c_str());
+  // The viewer takes effect names as they stand, from its start folder.
+  g_effectFolder = TextString();
+  const uint32_t loaded = recorded.load(modelFile);
+  checkLog(recorded.logLines(), &result);
+  if (!loaded) {
+    result.problems.push_back("the viewer's loader does not load " + modelFile);
+    return;
+  }
+  RenderModel& model = recorded.model();
+  Comparison comparison(source, assembled, recorded.loader().mesh, &result);
+  if (model.bones.count > 0) {
+    compareClips(model, clips, comparison, source, &result);
+  } else {
+    comparison.compare(source.pose.globals(nullptr, 0.0), nullptr, "rest pose");
   }
 }
 
@@ -217,28 +246,18 @@ SelfCheckResult runSelfCheck(const SourceModel& source, const AssembledModel& as
     result.problems.push_back("cannot work in " + binDir);
     return result;
   }
-  {
-    RecordedModelLoad recorded;
-    if (!recorded.setupProblem().empty()) {
-      result.problems.push_back(recorded.setupProblem());
-    } else {
-      g_textureFolder = TextString((fs::absolute(textureDir).string() + "/").c_str());
-      // The viewer takes effect names as they stand, from its start folder.
-      g_effectFolder = TextString();
-      const uint32_t loaded = recorded.load(modelFile);
-      checkLog(recorded.logLines(), &result);
-      if (!loaded) {
-        result.problems.push_back("the viewer's loader does not load " + modelFile);
-      } else {
-        RenderModel& model = recorded.model();
-        Comparison comparison(source, assembled, recorded.loader().mesh, &result);
-        if (model.bones.count > 0) {
-          compareClips(model, clips, comparison, source, &result);
-        } else {
-          comparison.compare(source.pose.globals(nullptr, 0.0), nullptr, "rest pose");
-        }
-      }
-    }
+  checkFile(source, assembled, clips, modelFile, textureDir, &result);
+  // Each further part is a model file of its own with the same skeleton.
+  const std::string stem = modelFile.substr(0, modelFile.rfind(".x_out"));
+  for (size_t p = 0; p < assembled.moreParts.size(); ++p) {
+    AssembledModel part;
+    part.model = assembled.moreParts[p].model;
+    part.vertexSources = assembled.moreParts[p].vertexSources;
+    part.fit = assembled.fit;
+    part.size = assembled.size;
+    part.jointBind = assembled.jointBind;
+    part.jointBindSet = assembled.jointBindSet;
+    checkFile(source, part, clips, partFileName(stem, p), textureDir, &result);
   }
   result.passed = result.problems.empty() && result.largestDeviation <= kMaxRelativeDeviation;
   return result;

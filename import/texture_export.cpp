@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 // The stb implementations are compiled once, in the OpenGL backend's library
 // (without stdio); only their declarations are needed here.
@@ -229,6 +230,53 @@ ExportedTextures exportTextures(const SourceModel& source, const std::string& mo
   return out;
 }
 
+void exportMaterialTextures(const SourceModel& source, const std::string& modelDir,
+                            const std::string& baseName, const std::vector<unsigned>& materials,
+                            ExportedTextures* out) {
+  const aiScene& scene = *source.scene;
+  std::map<std::string, std::string> made;  // texture as the material names it -> file name
+  const auto exportShared = [&](const std::string& written, const std::string& stem,
+                                const char* role) {
+    const auto found = made.find(written);
+    if (found != made.end()) return found->second;
+    const std::string name = exportOne(scene, written, modelDir, stem, role, out);
+    made[written] = name;
+    return name;
+  };
+  for (size_t i = 0; i < materials.size(); ++i) {
+    std::pair<std::string, std::string> names;
+    const aiMaterial* material =
+        materials[i] < scene.mNumMaterials ? scene.mMaterials[materials[i]] : nullptr;
+    std::string written;
+    const std::string stem = baseName + "_m" + std::to_string(i);
+    if (material != nullptr &&
+        textureOf(*material, {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR}, &written)) {
+      names.first = exportShared(written, stem + "_colour", "colour");
+    }
+    if (material != nullptr &&
+        textureOf(*material,
+                  {aiTextureType_NORMALS, aiTextureType_NORMAL_CAMERA, aiTextureType_HEIGHT},
+                  &written)) {
+      names.second = exportShared(written, stem + "_bump", "bump");
+    }
+    out->materials.push_back(names);
+  }
+  // A material texture with the same bytes as a file made earlier (the
+  // model's own 't' and 'b' copies, say) takes that file's name.
+  for (size_t i = 0; i < out->files.size(); ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (out->files[i].bytes != out->files[j].bytes) continue;
+      for (auto& [colour, bump] : out->materials) {
+        if (colour == out->files[i].name) colour = out->files[j].name;
+        if (bump == out->files[i].name) bump = out->files[j].name;
+      }
+      out->files.erase(out->files.begin() + static_cast<long>(i));
+      --i;
+      break;
+    }
+  }
+}
+
 void writeTextureFiles(const std::string& textureDir, ExportedTextures* textures) {
   for (const TextureFile& file : textures->files) {
     const fs::path target = fs::path(textureDir) / file.name;
@@ -240,5 +288,9 @@ void writeTextureFiles(const std::string& textureDir, ExportedTextures* textures
     // The script must not name a texture that is not there.
     if (textures->colour == file.name) textures->colour.clear();
     if (textures->bump == file.name) textures->bump.clear();
+    for (auto& [colour, bump] : textures->materials) {
+      if (colour == file.name) colour.clear();
+      if (bump == file.name) bump.clear();
+    }
   }
 }

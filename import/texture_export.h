@@ -2,6 +2,7 @@
 #include <assimp/scene.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "import/source_model.h"
@@ -21,6 +22,8 @@ struct ExportedTextures {
   std::vector<std::string> sourceFiles;  // the model's own image files that were read
   std::vector<std::string> written;      // paths, once writeTextureFiles wrote them
   std::vector<std::string> warnings;
+  // Per written material, the file names for its 'm' command (empty: none).
+  std::vector<std::pair<std::string, std::string>> materials;
 };
 
 // Finds the first material's colour texture and its normal (or height) map
@@ -32,6 +35,15 @@ struct ExportedTextures {
 // material's colour becomes a small BMP of that colour. Nothing is written.
 ExportedTextures exportTextures(const SourceModel& source, const std::string& modelDir,
                                 const std::string& baseName);
+
+// The colour texture and normal (or height) map of each of the given scene
+// materials, as <baseName>_m<i>_colour.<ext> and _bump.<ext>, into
+// out->materials (and the files into out->files; a texture several
+// materials share is made once). A material without a colour texture gets
+// none: the renderer then draws it in its colour.
+void exportMaterialTextures(const SourceModel& source, const std::string& modelDir,
+                            const std::string& baseName, const std::vector<unsigned>& materials,
+                            ExportedTextures* out);
 
 // Writes every file into textureDir; one that cannot be written is a warning
 // and is dropped from colour/bump, so the script does not name it.

@@ -192,13 +192,5 @@ bool ModelLoader::parsetextcommands(const char* scriptPath) {
   if (model != nullptr && partCount > 0 && model->partCommands.resize(partCount)) {
     for (int32_t i = 0; i < partCount; ++i) model->partCommands[i] = std::move(partEntries[i]);
   }
-  if (model != nullptr && materialCount > 0 && model->materialTextureNames.resize(materialCount)) {
-    for (int32_t i = 0; i < materialCount; ++i) {
-      model->materialTextureNames[i] = std::move(materialEntries[i]);
-    }
-  }
-  if (model != nullptr && partCount > 0 && model->partCommands.resize(partCount)) {
-    for (int32_t i = 0; i < partCount; ++i) model->partCommands[i] = std::move(partEntries[i]);
-  }
   return true;
 }

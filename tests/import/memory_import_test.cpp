@@ -107,7 +107,7 @@ TEST(MemoryImport, FailuresNameTheFileAndTheReason) {
     std::string says;
   } cases[] = {
       {dir.file("missing.fbx"), "missing.fbx: no such file"},
-      {dir.path().string(), ": no such file"},
+      {dir.path().string(), ": it is a directory"},
       {dir.file("notes.obj"), "notes.obj"},
   };
   for (const auto& c : cases) {

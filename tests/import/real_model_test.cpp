@@ -61,12 +61,15 @@ TEST(RealModelConversion, SkinnedModelsPassTheSelfCheckAndEveryRuleOfTheFormat) 
     const fs::path bin = dir.path() / "bin";
     const std::vector<std::string> script =
         textLines(read_whole_file((bin / (std::string(c.stem) + ".txt")).string()));
-    const std::string clip = script.back().substr(0, script.back().find(' ', 2));
+    // The last line names the one material's textures (none: drawn in its colour).
+    EXPECT_EQ(script.back(), "m 0 - -");
+    const std::string clip =
+        script[script.size() - 2].substr(0, script[script.size() - 2].find(' ', 2));
     const std::string clipLine = clip + " 33 " + framesText(c.frames);
     std::vector<std::string> expected = {"t " + std::string(c.stem) + "_colour.bmp",
                                          "e ../effect/skinned.fx"};
     if (c.texCoords) expected.push_back("T");
-    expected.insert(expected.end(), {clipLine, clipLine, clipLine});
+    expected.insert(expected.end(), {clipLine, clipLine, clipLine, "m 0 - -"});
     EXPECT_EQ(script, expected);
 
     // Everything the viewer opens from its start folder.
@@ -93,7 +96,8 @@ TEST(RealModelConversion, TexturedBoxIsRigidKeepsItsTextureAndFacesOutward) {
 
   const fs::path bin = dir.path() / "bin";
   EXPECT_EQ(textLines(read_whole_file((bin / "BoxTextured.txt").string())),
-            (std::vector<std::string>{"t BoxTextured_colour.png", "e ../effect/static.fx", "T"}));
+            (std::vector<std::string>{"t BoxTextured_colour.png", "e ../effect/static.fx", "T",
+                                      "m 0 BoxTextured_colour.png -"}));
   const std::string png =
       read_whole_file((dir.path() / "texture" / "BoxTextured_colour.png").string());
   EXPECT_EQ(png.substr(0, 4), "\x89PNG");

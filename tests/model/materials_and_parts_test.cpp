@@ -43,6 +43,7 @@ class MaterialsAndPartsTest : public ::testing::Test {
 TEST_F(MaterialsAndPartsTest, MaterialsAndTheirTexturesReachTheModel) {
   ScriptDescription script = heroScript();
   script.shadowEffect.clear();
+  script.animations.clear();
   script.materialTextures = {{1, "head.bmp", ""}};
   writeHero(layout_, twoMaterialModel(), script);
   layout_.writeTexture("head.bmp");
@@ -66,7 +67,7 @@ TEST_F(MaterialsAndPartsTest, MaterialsAndTheirTexturesReachTheModel) {
   runMeshinfo({layout_.bin("hero.x_out")}, out, err);
   EXPECT_NE(out.str().find("materials: 2, material offsets: 2"), std::string::npos);
   EXPECT_NE(out.str().find("indices 6-12  diffuse 0 0 1 1"), std::string::npos) << out.str();
-  EXPECT_NE(out.str().find("texture head.bmp  normal map -"), std::string::npos);
+  EXPECT_NE(out.str().find("texture head.bmp  normal map -"), std::string::npos) << out.str();
 }
 
 TEST_F(MaterialsAndPartsTest, ScriptsWithoutTheNewCommandsLoadAsBefore) {
@@ -125,6 +126,7 @@ TEST_F(MaterialsAndPartsTest, ValidationNamesEveryBrokenMaterialRule) {
     model.materials.resize(static_cast<size_t>(c.materials));
     ScriptDescription script = heroScript();
     script.shadowEffect.clear();
+    script.animations.clear();
     for (int32_t material : c.named) script.materialTextures.push_back({material, "hero.bmp", ""});
     writeHero(layout_, model, script);
     EXPECT_EQ(validation(), c.problems) << testing::PrintToString(c.offsets);
@@ -146,16 +148,8 @@ TEST_F(MaterialsAndPartsTest, PartsLoadBesideTheModelAndMustMatchItsSkeleton) {
   ASSERT_EQ(model.parts.size(), 1u);
   EXPECT_EQ(model.parts[0]->ready, 1);
   EXPECT_EQ(model.parts[0]->animations.count, 1);
-  EXPECT_TRUE(validation().empty());
-
-  // A part with another skeleton is named by the validator.
-  ModelDescription rigid = sampleStaticModel();
-  ASSERT_TRUE(writeModelFile(layout_.bin("hero_1.x_out"), rigid));
-  EXPECT_EQ(validation(),
-            std::vector<std::string>{
-                "<error> part hero_1.x_out has 0 bones and 1 clips, the model 2 and 1"});
-
-  // A missing part, a part naming parts and a part outside the folder fail the load.
+  // A missing part, a part naming parts and a part outside the folder fail the load
+  // (first: a validation sets up a device of its own).
   const std::vector<std::pair<std::string, std::string>> broken = {
       {"gone.x_out", "<error> part not loaded: gone.x_out"},
       {"../hero_1.x_out", "<error> a part is named by its file name alone: ../hero_1.x_out"},
@@ -167,6 +161,35 @@ TEST_F(MaterialsAndPartsTest, PartsLoadBesideTheModelAndMustMatchItsSkeleton) {
     RenderModel failed;
     EXPECT_EQ(load(failed), 0u) << name;
     EXPECT_TRUE(log_.has(line)) << name;
+  }
+  script.parts = {"hero_1.x_out"};
+  writeHero(layout_, sampleSkinnedModel(), script);
+  EXPECT_TRUE(validation().empty());
+
+  // A part with another skeleton is named by the validator.
+  ModelDescription rigid = sampleStaticModel();
+  ASSERT_TRUE(writeModelFile(layout_.bin("hero_1.x_out"), rigid));
+  EXPECT_EQ(validation(),
+            std::vector<std::string>{
+                "<error> part hero_1.x_out has 0 bones and 1 clips, the model 2 and 1"});
+}
+
+TEST_F(MaterialsAndPartsTest, UnreadablePathsGetOneLine) {
+  std::filesystem::create_directory(layout_.bin("folder.x_out"));
+  write_whole_file(layout_.bin("empty.x_out"), "");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"folder.x_out", "is a directory"},
+      {"empty.x_out", "is empty"},
+      {"gone.x_out", "no such file"}};
+  for (const auto& [name, reason] : cases) {
+    for (bool validate : {false, true}) {
+      std::ostringstream out, err;
+      std::vector<std::string> arguments = {layout_.bin(name)};
+      if (validate) arguments.insert(arguments.begin(), "--validate");
+      EXPECT_EQ(runMeshinfo(arguments, out, err), 1) << name;
+      EXPECT_EQ(out.str(), "") << name;
+      EXPECT_EQ(err.str(), "meshinfo: " + layout_.bin(name) + ": " + reason + "\n");
+    }
   }
 }
 

@@ -9,6 +9,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: meshconv INPUT OUTDIR [options]\n"
+    "       meshconv --formats\n"
     "\n"
     "Converts a model that assimp reads (.x, .fbx, .gltf/.glb, .dae, .obj, ...) into\n"
     "the viewer's model format and sets up OUTDIR so that meshview, started in\n"
@@ -18,7 +19,8 @@ constexpr char kUsage[] =
     "  OUTDIR/bin/wall.x_out, wall.txt  the wall the viewer always loads\n"
     "  OUTDIR/texture/                  the model's and the wall's textures\n"
     "  OUTDIR/effect/                   the shipped effect files\n"
-    "All meshes are merged into one; animations are sampled into keys for every\n"
+    "All meshes are merged into one, its triangles ordered by material (each\n"
+    "material keeps its colours and textures); animations are sampled into keys for every\n"
     "bone. Afterwards the result is loaded back with the viewer's loader and\n"
     "compared, at every key, with the input.\n"
     "\n"
@@ -32,6 +34,10 @@ constexpr char kUsage[] =
     "  --up AXIS        the file's up axis: +Y, -Y, +Z, -Z, +X or -X (default: the\n"
     "                   one the file declares, Z for Valve SMD, Quick3D, IQM and\n"
     "                   Character Studio files, else Y); the model stands on it\n"
+    "  --simplify[=R]   keep only share R of the triangles (0 < R <= 1), or without R\n"
+    "                   as many as fit one model file, with meshoptimizer; prints the\n"
+    "                   error reached. Without it a model over 65,535 indices or\n"
+    "                   vertices is written losslessly in parts (NAME_partN.x_out)\n"
     "  --shadow-volume  let the viewer build a shadow-volume mesh ('S')\n"
     "  --effects DIR    folder of the shipped effect files (default: effect/ beside\n"
     "                   meshconv, else the effect/ folder of the program's data folder:\n"
@@ -42,6 +48,7 @@ constexpr char kUsage[] =
     "                   physical memory, at most 4096); a model that needs more\n"
     "                   fails with one line and status 1\n"
     "  --help           print this text\n"
+    "  --formats        print the file name extensions assimp reads, one line\n"
     "\n"
     "Exit status: 0 converted, 1 the conversion failed (the reason is printed),\n"
     "2 bad usage.\n";
@@ -71,7 +78,9 @@ bool parseMeshconvArguments(const std::vector<std::string>& arguments, ConvertOp
       return true;
     };
     std::string text;
-    if (argument == "--help" || argument == "-h") {
+    if (argument == "--formats" && arguments.size() == 1) {
+      return true;
+    } else if (argument == "--help" || argument == "-h") {
       *help = true;
       return true;
     } else if (argument == "--name") {
@@ -103,6 +112,14 @@ bool parseMeshconvArguments(const std::vector<std::string>& arguments, ConvertOp
       UpAxis up;
       if (!parseUpAxis(options->up, &up)) {
         *problem = "--up takes +Y, -Y, +Z, -Z, +X or -X, not \"" + options->up + "\"";
+        return false;
+      }
+    } else if (argument == "--simplify" || argument.rfind("--simplify=", 0) == 0) {
+      options->simplify = 0.0;
+      if (argument != "--simplify" &&
+          (!positiveNumber(argument.substr(11), &options->simplify) || options->simplify > 1.0)) {
+        *problem =
+            "--simplify takes a share above 0 and up to 1, not \"" + argument.substr(11) + "\"";
         return false;
       }
     } else if (argument == "--shadow-volume") {
@@ -141,6 +158,10 @@ int runMeshconv(const std::vector<std::string>& arguments, const std::string& ex
   }
   if (help) {
     out << kUsage;
+    return 0;
+  }
+  if (arguments.size() == 1 && arguments[0] == "--formats") {
+    out << readableExtensions() << "\n";
     return 0;
   }
   return convertModel(options, out, err);

@@ -43,6 +43,16 @@ constexpr char kUsage[] =
     "Exit status: 0 the model loaded (is valid), 1 the load failed (a rule is\n"
     "broken), 2 bad usage.\n";
 
+// Why path cannot be a model file ("no such file", "is a directory", "is
+// empty"), or "" when it is a file with bytes in it.
+std::string unreadableModelPath(const std::string& path) {
+  std::error_code code;
+  if (std::filesystem::is_directory(path, code)) return "is a directory";
+  if (!std::filesystem::is_regular_file(path, code)) return "no such file";
+  if (std::filesystem::file_size(path, code) == 0) return "is empty";
+  return {};
+}
+
 const char* chunkName(uint32_t id) {
   static const char* const kNames[] = {
       "CHUNK_VECTORS",  "CHUNK_BLENDWEIGHTS", "CHUNK_MATRIXPALETTE", "CHUNK_NORMALS",
@@ -229,6 +239,11 @@ int runMeshinfo(const std::vector<std::string>& arguments, std::ostream& out, st
     return 0;
   }
   if (arguments.size() == 2 && arguments[0] == "--validate" && !arguments[1].empty()) {
+    const std::string unreadable = unreadableModelPath(arguments[1]);
+    if (!unreadable.empty()) {
+      err << "meshinfo: " << arguments[1] << ": " << unreadable << "\n";
+      return 1;
+    }
     return runValidation(arguments[1], out);
   }
   if (arguments.size() != 1 || arguments[0].empty() || arguments[0][0] == '-') {
@@ -236,6 +251,12 @@ int runMeshinfo(const std::vector<std::string>& arguments, std::ostream& out, st
     return 2;
   }
   const std::string& path = arguments[0];
+  // A path that cannot hold a model gets one line, not an empty report.
+  const std::string unreadable = unreadableModelPath(path);
+  if (!unreadable.empty()) {
+    err << "meshinfo: " << path << ": " << unreadable << "\n";
+    return 1;
+  }
 
   // The viewer's folders: textures beside the start folder, effects as named.
   FolderValues restoreFolders;
