@@ -2,6 +2,7 @@
 // in memory and read through the same file reader as files on disk (the
 // model's chunk stream and the script's tokenizer), on a recording device.
 // Input: a little-endian 16-bit script length, the script, then the model.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
