@@ -19,6 +19,15 @@ RegisteredModel::RegisteredModel(const ConvertedFiles& files, const std::string&
   const std::string script = startFolder_ + files.scriptName;
   register_memory_file(script, std::string_view(files.script));
   registered_.push_back(script);
+  // A model in parts names its other files with 'p' commands, beside it.
+  for (const ConvertedPart& part : files.parts) {
+    const std::string partModel = startFolder_ + part.modelName;
+    register_memory_file(partModel, part.model);
+    registered_.push_back(partModel);
+    const std::string partScript = startFolder_ + part.scriptName;
+    register_memory_file(partScript, std::string_view(part.script));
+    registered_.push_back(partScript);
+  }
   for (const TextureFile& texture : files.textures) {
     const std::string path = textureFolder_ + texture.name;
     register_memory_file(path, std::vector<uint8_t>(texture.bytes.begin(), texture.bytes.end()));

@@ -166,3 +166,36 @@ TEST(MemoryImport, RegisteredFilesLoadThroughTheNormalLoaderPath) {
   RecordedModelLoad afterwards;
   EXPECT_EQ(afterwards.load(modelPath), 0u);
 }
+
+// A model over one file's limits converts into parts; every part is served
+// from memory beside the first, so the loader finds what the 'p' commands name.
+TEST(MemoryImport, AModelInPartsLoadsAllItsPartsFromMemory) {
+  const TempDir dir;
+  std::string soup;
+  const int triangles = 21846;  // one triangle more than 65,535 indices hold
+  for (int t = 0; t < triangles; ++t) {
+    const std::string x = std::to_string(t % 200), y = std::to_string(t / 200);
+    soup += "v " + x + " " + y + " 0\nv " + x + ".5 " + y + " 0\nv " + x + " " + y + ".5 0\n";
+  }
+  for (int t = 0; t < triangles; ++t) {
+    soup += "f " + std::to_string(3 * t + 1) + " " + std::to_string(3 * t + 2) + " " +
+            std::to_string(3 * t + 3) + "\n";
+  }
+  write_whole_file(dir.file("big.obj"), soup);
+  const ProgramDataLookup data = programData();
+  ASSERT_TRUE(data.found()) << data.failure();
+  ConvertedFiles files;
+  ConvertSummary summary;
+  std::string error;
+  ASSERT_TRUE(convertInMemory(optionsFor(dir.file("big.obj"), ""), &files, &summary, &error))
+      << error;
+  ASSERT_EQ(files.parts.size(), 1u);
+
+  RegisteredModel registered(files);
+  RecordedModelLoad recorded;
+  ASSERT_EQ(recorded.setupProblem(), "");
+  g_textureFolder = TextString(registered.textureFolder().c_str());
+  g_effectFolder = TextString(data.startFolder().c_str());
+  EXPECT_EQ(recorded.load(registered.modelPath()), 1u);
+  for (const std::string& line : recorded.logLines()) EXPECT_FALSE(loadTrouble(line)) << line;
+}
