@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <assimp/Importer.hpp>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
+#include "base/input_file.h"
 #include "import/effect_files.h"
 #include "import/model_parts.h"
 #include "import/recording_io_system.h"
@@ -133,9 +135,13 @@ bool ModelConversion::read() {
   if (fs::is_directory(options_.input, code)) {
     return fail("cannot read " + options_.input + ": it is a directory");
   }
-  if (!fs::is_regular_file(options_.input, code)) {
-    return fail("cannot read " + options_.input + ": no such file");
-  }
+  // The file reader's own reason: "no such file", or what else is there (a
+  // FIFO or device is refused without being opened).
+  InputStatus status;
+  MemoryFileBytes keepAlive;
+  FILE* probe = open_input_stream(options_.input.c_str(), InputKind::Model, &keepAlive, &status);
+  if (!probe) return fail("cannot read " + options_.input + ": " + status.reason);
+  std::fclose(probe);
   if (fs::file_size(options_.input, code) == 0) {
     return fail("cannot read " + options_.input + ": it is empty");
   }
@@ -332,6 +338,7 @@ bool ModelConversion::write() {
   if (!makeFolders(options_.outDir, &error)) return fail(error);
   ConvertedFiles files;
   if (!makeFiles(&files)) return false;
+  summary_.filesRead = files.sourceFiles;
   const fs::path bin = fs::path(options_.outDir) / "bin";
   summary_.modelPath = (bin / files.modelName).string();
   summary_.scriptPath = (bin / files.scriptName).string();
@@ -401,6 +408,16 @@ int convertModel(const ConvertOptions& finalOptions, std::ostream& out, std::ost
   auto stage = [&](const std::string& text) {
     if (progress) out << "meshconv: " << text << "\n" << std::flush;
   };
+  // Every way out of the conversion ends the last stage.
+  struct StageEnd {
+    const ConvertOptions& options;
+    ~StageEnd() {
+      if (options.onStage) options.onStage("");
+    }
+  } stageEnd{options};
+  auto enter = [&](const char* name) {
+    if (options.onStage) options.onStage(name);
+  };
   auto failed = [&]() {
     err << "meshconv: " << conversion.error() << "\n";
     if (summaryOut) *summaryOut = conversion.summary();
@@ -408,16 +425,20 @@ int convertModel(const ConvertOptions& finalOptions, std::ostream& out, std::ost
   };
 
   stage("reading " + options.input);
+  enter("import");
   if (!conversion.read()) return failed();
   stage("shipped effects from " + conversion.effectFolder());
   stage("merging meshes and sampling animations");
+  enter("assemble");
   if (!conversion.assemble()) return failed();
   stage("writing " + options.outDir);
+  enter("write");
   if (!conversion.write()) return failed();
 
   ConvertSummary summary = conversion.summary();
   if (options.check) {
     stage("checking " + summary.modelPath);
+    enter("check");
     const SelfCheckResult check = conversion.check();
     summary.checked = true;
     summary.largestDeviation = check.largestDeviation;
@@ -440,6 +461,7 @@ int convertModel(const ConvertOptions& finalOptions, std::ostream& out, std::ost
       << (summary.parts > 1 ? std::to_string(summary.parts) + " parts, " : std::string())
       << summary.bones << " bones, " << summary.clips << " clips, " << summary.frames << " frames, "
       << summary.textures << " textures, " << summary.warnings.size() << " warnings\n";
+  for (const std::string& file : summary.filesRead) out << "meshconv: read " << file << "\n";
   if (summaryOut) *summaryOut = summary;
   return 0;
 }

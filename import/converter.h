@@ -32,6 +32,9 @@ struct ConvertOptions {
   // The file's up axis, "+Y", "-Z", ...; empty: the one the file declares
   // (or its format's convention), else +Y.
   std::string up;
+  // Told the name of each stage as it starts ("import", "assemble", "write",
+  // "check") and "" when the conversion ends, e.g. to bound each one's time.
+  std::function<void(const std::string& stage)> onStage;
 };
 
 // What a conversion made, for the summary and the tests.
@@ -51,6 +54,8 @@ struct ConvertSummary {
   std::vector<std::string> warnings;
   bool checked = false;
   double largestDeviation = 0.0;
+  // Every file the conversion read, in the order first read.
+  std::vector<std::string> filesRead;
 };
 
 // The model's file name stem: the input's name (or the one given) with

@@ -1,4 +1,7 @@
 // Inputs the converter must refuse, each with a reason that says what is wrong.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <fstream>
 #include <regex>
 
@@ -84,10 +87,14 @@ TEST(ConversionFailures, UnusablePathsAreSaidAsSuchAndLeaveNothing) {
   const std::string out = dir.file("out");
   fs::create_directory(dir.file("folder.obj"));
   write_whole_file(dir.file("empty.obj"), "");
+  ASSERT_EQ(mkfifo(dir.file("pipe.obj").c_str(), 0600), 0);
   for (const auto& [file, line] : std::vector<std::pair<std::string, std::string>>{
-           {"folder.obj", "folder.obj: it is a directory"},
-           {"empty.obj", "empty.obj: it is empty"}}) {
-    const ConversionRun run = runConversion(optionsFor(dir.file(file), out));
+           {dir.file("folder.obj"), "folder.obj: it is a directory"},
+           {dir.file("empty.obj"), "empty.obj: it is empty"},
+           {dir.file("pipe.obj"), "pipe.obj: not a regular file (a FIFO)"},
+           {"/dev/null", "/dev/null: not a regular file (a device)"},
+           {dir.file("missing.obj"), "missing.obj: no such file"}}) {
+    const ConversionRun run = runConversion(optionsFor(file, out));
     EXPECT_EQ(run.status, 1) << file;
     EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
   }
@@ -97,6 +104,26 @@ TEST(ConversionFailures, UnusablePathsAreSaidAsSuchAndLeaveNothing) {
   const ConversionRun taken = runConversion(optionsFor(dir.file("tri.obj"), dir.file("taken")));
   EXPECT_EQ(taken.status, 1);
   EXPECT_NE(taken.err.find("taken is a file, not a folder"), std::string::npos) << taken.err;
+}
+
+// The summary ends with every file read: the input and the material file it
+// names, never a file beside it that the model does not name.
+TEST(ConversionFailures, SummaryListsTheFilesRead) {
+  TempDir dir;
+  write_whole_file(dir.file("tri.obj"), "mtllib tri.mtl\nusemtl red\n" + triangleSoup(1));
+  write_whole_file(dir.file("tri.mtl"), "newmtl red\nKd 1 0 0\n");
+  write_whole_file(dir.file("other.mtl"), "newmtl blue\nKd 0 0 1\n");
+  const ConversionRun run = runConversion(optionsFor(dir.file("tri.obj"), dir.file("out")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> read;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("meshconv: read ", 0) == 0) read.push_back(fs::path(line.substr(15)).filename());
+  }
+  EXPECT_NE(std::find(read.begin(), read.end(), "tri.obj"), read.end()) << run.out;
+  EXPECT_NE(std::find(read.begin(), read.end(), "tri.mtl"), read.end()) << run.out;
+  EXPECT_EQ(std::find(read.begin(), read.end(), "other.mtl"), read.end()) << run.out;
+  EXPECT_EQ(run.summary.filesRead.size(), read.size());
 }
 
 TEST(ConversionFailures, BoneLimitComesFromTheShippedSkinnedEffect) {

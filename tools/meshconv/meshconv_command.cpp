@@ -147,7 +147,7 @@ bool parseMeshconvArguments(const std::vector<std::string>& arguments, ConvertOp
 }
 
 int runMeshconv(const std::vector<std::string>& arguments, const std::string& executablePath,
-                std::ostream& out, std::ostream& err) {
+                std::ostream& out, std::ostream& err, const MeshconvStageHook& onStage) {
   ConvertOptions options;
   options.executablePath = executablePath;
   bool help = false;
@@ -163,6 +163,11 @@ int runMeshconv(const std::vector<std::string>& arguments, const std::string& ex
   if (arguments.size() == 1 && arguments[0] == "--formats") {
     out << readableExtensions() << "\n";
     return 0;
+  }
+  if (onStage) {
+    options.onStage = [&onStage, input = options.input](const std::string& stage) {
+      onStage(input, stage);
+    };
   }
   return convertModel(options, out, err);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@ bool parseMeshconvArguments(const std::vector<std::string>& arguments, ConvertOp
                             bool* help, std::string* problem);
 
 // meshconv's whole behaviour: 0 converted (or --help), 1 the conversion
-// failed, 2 bad usage.
+// failed, 2 bad usage. onStage, when given, is told the input and each stage
+// of the conversion as it starts ("" when it ends).
+using MeshconvStageHook = std::function<void(const std::string& input, const std::string& stage)>;
 int runMeshconv(const std::vector<std::string>& arguments, const std::string& executablePath,
-                std::ostream& out, std::ostream& err);
+                std::ostream& out, std::ostream& err, const MeshconvStageHook& onStage = {});
