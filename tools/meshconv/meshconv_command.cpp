@@ -47,11 +47,16 @@ constexpr char kUsage[] =
     "  --max-memory MB  limit meshconv's memory to MB MiB (default: a quarter of\n"
     "                   physical memory, at most 4096); a model that needs more\n"
     "                   fails with one line and status 1\n"
+    "  --max-seconds S  limit each stage (import, assemble, write, check) to S\n"
+    "                   seconds (default 120); a stage that takes longer ends\n"
+    "                   meshconv with one line naming the input and the stage and\n"
+    "                   status 1 (OUTDIR may then be left partly written)\n"
     "  --help           print this text\n"
     "  --formats        print the file name extensions assimp reads, one line\n"
     "\n"
     "Exit status: 0 converted, 1 the conversion failed (the reason is printed),\n"
-    "2 bad usage.\n";
+    "2 bad usage. The summary ends with a \"meshconv: read FILE\" line for every\n"
+    "file read (the input, the files it names, the textures).\n";
 
 bool positiveNumber(const std::string& text, double* value) {
   char* end = nullptr;
