@@ -20,8 +20,8 @@ struct ReviewOptions {
   bool normals = false;
   // A key of the clip to show, paused, from the start; -1 plays on.
   int32_t animationKey = -1;
-  // The status line and timeline; an image written to a file shows the
-  // model and its overlays without them.
+  // The status line, timeline and review help; an image written with
+  // --output shows them as the window would.
   bool screenText = true;
 };
 

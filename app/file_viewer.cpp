@@ -136,7 +136,6 @@ ReviewOptions ReviewFor(const ViewerOptions& options) {
   review.wireframe = options.wireframe;
   review.normals = options.normals;
   review.animationKey = options.animationKey;
-  review.screenText = options.output.empty();
   return review;
 }
 
