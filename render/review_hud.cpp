@@ -30,6 +30,12 @@ std::string FormatSpeed(int32_t speedExponent) {
 
 std::string FormatStatusLine(const ReviewStatus& status) {
   char text[512];
+  if (status.clipCount <= 0) {
+    // A static model: nothing to play, only the speed a later model keeps.
+    std::snprintf(text, sizeof text, "no animation | %s",
+                  FormatSpeed(status.speedExponent).c_str());
+    return text;
+  }
   if (status.clipName.empty() || status.keyCount <= 0) {
     std::snprintf(text, sizeof text, "no clip (%d of %d) | %s%s", status.clipIndex + 1,
                   status.clipCount, FormatSpeed(status.speedExponent).c_str(),

@@ -29,6 +29,7 @@ TEST(ReviewHudTest, StatusLineNamesClipKeyRangeTimeSpeedAndPause) {
   ReviewStatus none;
   none.clipIndex = 2;
   none.clipCount = 2;
+  ReviewStatus still;  // a model without clips
 
   struct Case {
     const ReviewStatus* status;
@@ -39,6 +40,7 @@ TEST(ReviewHudTest, StatusLineNamesClipKeyRangeTimeSpeedAndPause) {
       {&between, "clip 2/3 walk | key 3+ of 0-7 (model key 14 of 10-17) | 0.16 s | x16"},
       // The no-argument viewer can start on an index past its model's clips.
       {&none, "no clip (3 of 2) | x1"},
+      {&still, "no animation | x1"},
   };
   for (const Case& c : cases) EXPECT_EQ(FormatStatusLine(*c.status), c.expected);
 
