@@ -263,7 +263,7 @@ ReviewStatus AnimationReview::Status(const ViewerScene& scene) const {
 }
 
 void AnimationReview::DrawScreen(ViewerScene& scene) {
-  if (!active_ || !options_.screenText) return;
+  if (!active_) return;
   const uint32_t now = scene.Now();
   if (!hud_.notice.empty() && static_cast<int32_t>(now - noticeUntil_) >= 0) hud_.notice.clear();
   hud_.Draw(scene.Device(), scene.font, Status(scene), playback_, help, g_screenWidth,

@@ -20,9 +20,6 @@ struct ReviewOptions {
   bool normals = false;
   // A key of the clip to show, paused, from the start; -1 plays on.
   int32_t animationKey = -1;
-  // The status line, timeline and review help; an image written with
-  // --output shows them as the window would.
-  bool screenText = true;
 };
 
 // The animation review: pause, step, first/last key, clips, speed, the

@@ -17,7 +17,10 @@ TEST(MeshconvMemoryLimit, OptionIsTakenOutOfTheArguments) {
   } cases[] = {
       {{"in.fbx", "out"}, true, 7, {"in.fbx", "out"}},
       {{"--max-memory", "512", "in.fbx", "out"}, true, 512ull << 20, {"in.fbx", "out"}},
-      {{"in.fbx", "--max-memory=64", "out", "--fps", "30"}, true, 64ull << 20, {"in.fbx", "out", "--fps", "30"}},
+      {{"in.fbx", "--max-memory=64", "out", "--fps", "30"},
+       true,
+       64ull << 20,
+       {"in.fbx", "out", "--fps", "30"}},
       {{"in.fbx", "out", "--max-memory"}, false, 7, {}},
       {{"--max-memory", "0", "in", "out"}, false, 7, {}},
       {{"--max-memory", "-5", "in", "out"}, false, 7, {}},
@@ -39,24 +42,10 @@ TEST(MeshconvMemoryLimit, OptionIsTakenOutOfTheArguments) {
   EXPECT_LE(default_memory_limit(), 4096ull << 20);
 }
 
-bool under_address_sanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  return true;
-#else
-  return false;
-#endif
-#else
-  return false;
-#endif
-}
-
 // In a child process: under a 512 MiB limit a 2 GiB allocation fails with
 // std::bad_alloc, which the conversion reports as one line.
 TEST(MeshconvMemoryLimit, AllocationsBeyondTheLimitFailCleanly) {
-  if (under_address_sanitizer()) GTEST_SKIP() << "the sanitizer needs its own address space";
+  if (sanitizer_build()) GTEST_SKIP() << "the sanitizer needs its own address space";
   EXPECT_EXIT(
       {
         if (!apply_memory_limit(512ull << 20)) _exit(2);

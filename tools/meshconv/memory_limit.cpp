@@ -10,6 +10,8 @@ namespace {
 
 constexpr uint64_t kMiB = uint64_t(1) << 20;
 
+}  // namespace
+
 bool sanitizer_build() {
 #if defined(__SANITIZE_ADDRESS__)
   return true;
@@ -23,8 +25,6 @@ bool sanitizer_build() {
   return false;
 #endif
 }
-
-}  // namespace
 
 uint64_t default_memory_limit() {
   const long pages = sysconf(_SC_PHYS_PAGES);

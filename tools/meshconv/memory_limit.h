@@ -15,6 +15,9 @@ uint64_t default_memory_limit();
 // for a value that is not a whole number of MiB above 0.
 bool take_memory_limit(std::vector<std::string>& arguments, uint64_t* bytes, std::string* problem);
 
+// True in an AddressSanitizer build, where no address-space limit is applied.
+bool sanitizer_build();
+
 // Applies the limit to this process (not under AddressSanitizer, which
 // needs a huge address space of its own). False when the system refused.
 bool apply_memory_limit(uint64_t bytes);
