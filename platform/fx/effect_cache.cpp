@@ -22,7 +22,10 @@ std::string cache_key(const std::string& found_path, const EffectCompileOptions&
 EffectCache::EffectCache() : EffectCache(std::filesystem::path()) {}
 
 EffectCache::EffectCache(std::filesystem::path disk_folder)
-    : compiler_(make_glslang_hlsl_compiler()), disk_(std::move(disk_folder)) {}
+    : EffectCache(std::move(disk_folder), make_glslang_hlsl_compiler()) {}
+
+EffectCache::EffectCache(std::filesystem::path disk_folder, std::unique_ptr<HlslCompiler> compiler)
+    : compiler_(std::move(compiler)), disk_(std::move(disk_folder)) {}
 
 EffectCache::~EffectCache() = default;
 
@@ -39,28 +42,27 @@ EffectCompileResult EffectCache::compile_file(const std::string& path,
   std::string key = cache_key(found_path, options);
   auto found = entries_.find(key);
   if (found != entries_.end() && found->second.contents == contents) return found->second.result;
-  // The disk entry is keyed by the preprocessed text, so a changed include
-  // is a different entry.
+  // The disk entry is keyed by the file's own bytes and holds those of its
+  // includes, so a hit runs neither the preprocessor nor the compilers.
   std::string disk_key;
   if (!disk_.folder().empty()) {
-    std::string preprocessed;
-    std::string messages;
-    if (compiler_->preprocess(contents, found_path, preprocessed, messages)) {
-      disk_key = EffectDiskCache::make_key(preprocessed, found_path, options_text(options));
-      if (auto stored = disk_.load(disk_key, result.messages)) {
-        ++disk_loads_;
-        result.status = EffectStatus::Compiled;
-        result.effect = std::move(stored);
-        entries_[key] = Entry{std::move(contents), result};
-        return result;
-      }
-      result.messages.clear();
+    disk_key = EffectDiskCache::make_key(contents, found_path, options_text(options));
+    std::vector<IncludedFile> includes;
+    if (auto stored = disk_.load(disk_key, result.messages, includes);
+        stored != nullptr && includes_unchanged(includes)) {
+      ++disk_loads_;
+      result.status = EffectStatus::Compiled;
+      result.effect = std::move(stored);
+      result.includes = std::move(includes);
+      entries_[key] = Entry{std::move(contents), result};
+      return result;
     }
+    result.messages.clear();
   }
   ++compilations_;
   result = compile_effect_source(contents, found_path, *compiler_, options);
   if (result.compiled() && !disk_key.empty())
-    disk_.store(disk_key, *result.effect, result.messages);
+    disk_.store(disk_key, *result.effect, result.messages, result.includes);
   if (result.compiled()) {
     entries_[key] = Entry{std::move(contents), result};
   } else if (found != entries_.end()) {

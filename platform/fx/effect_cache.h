@@ -20,6 +20,8 @@ class EffectCache {
   // No disk folder: results are kept for the run only.
   EffectCache();
   explicit EffectCache(std::filesystem::path disk_folder);
+  // With another compiler behind it (glslang's otherwise).
+  EffectCache(std::filesystem::path disk_folder, std::unique_ptr<HlslCompiler> compiler);
   ~EffectCache();
   EffectCache(const EffectCache&) = delete;
   EffectCache& operator=(const EffectCache&) = delete;

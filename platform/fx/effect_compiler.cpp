@@ -126,6 +126,18 @@ bool read_effect_file(const std::string& path, std::string& found_path, std::str
   return read;
 }
 
+bool includes_unchanged(const std::vector<IncludedFile>& includes) {
+  const uint64_t limit = input_size_limit(InputKind::Effect);
+  std::string bytes;
+  for (const IncludedFile& file : includes) {
+    InputStatus status;
+    if (!read_input_text(file.path.c_str(), InputKind::Effect, bytes, &status, limit + 1) ||
+        bytes != file.bytes)
+      return false;
+  }
+  return true;
+}
+
 EffectCompileResult compile_effect_file(const std::string& path,
                                         const EffectCompileOptions& options) {
   EffectCompileResult result;
@@ -145,7 +157,7 @@ EffectCompileResult compile_effect_source(const std::string& source, const std::
   EffectCompileResult result;
   std::string preprocessed;
   std::string messages;
-  bool ok = compiler.preprocess(source, name, preprocessed, messages);
+  bool ok = compiler.preprocess(source, name, preprocessed, messages, &result.includes);
   append_unique(result.messages, messages);
   if (!ok) {
     if (result.messages.empty()) result.messages = name + ": error: preprocessing failed\n";

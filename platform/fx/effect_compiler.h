@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/fx/compiled_effect.h"
 #include "platform/fx/hlsl_compiler.h"
@@ -24,6 +25,8 @@ struct EffectCompileResult {
   // a failure, any warnings of a success; empty for a missing file, the
   // reason for one that is there but refused.
   std::string messages;
+  // The files #include read, with the bytes the result was made from.
+  std::vector<IncludedFile> includes;
 
   bool compiled() const { return status == EffectStatus::Compiled; }
 };
@@ -43,5 +46,9 @@ EffectCompileResult compile_effect_source(const std::string& source, const std::
 // read (not a regular file, too large).
 bool read_effect_file(const std::string& path, std::string& found_path, std::string& contents,
                       std::string* refusal = nullptr);
+
+// True when every file still reads, through the same lookup #include uses,
+// as the bytes recorded: a result made from them is still current.
+bool includes_unchanged(const std::vector<IncludedFile>& includes);
 
 }  // namespace fx

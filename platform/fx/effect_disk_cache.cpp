@@ -18,7 +18,7 @@ namespace {
 
 // Raise when the front end's output changes for the same input without the
 // program changing too (it normally does: the key names the program file).
-constexpr char kFrontEndVersion[] = "meshview effect front end 1";
+constexpr char kFrontEndVersion[] = "meshview effect front end 2";
 constexpr char kMagic[8] = {'M', 'V', 'F', 'X', 'C', 'A', 'C', 'H'};
 
 uint64_t fnv1a(const void* data, size_t size, uint64_t hash = 0xcbf29ce484222325ull) {
@@ -71,7 +71,7 @@ std::filesystem::path EffectDiskCache::default_folder() {
   return {};
 }
 
-std::string EffectDiskCache::make_key(const std::string& preprocessed, const std::string& name,
+std::string EffectDiskCache::make_key(const std::string& source, const std::string& name,
                                       const std::string& options) {
   std::string key = kFrontEndVersion;
   key += "\nglslang " + std::to_string(GLSLANG_VERSION_MAJOR) + "." +
@@ -82,8 +82,8 @@ std::string EffectDiskCache::make_key(const std::string& preprocessed, const std
   key += "\n" + program_identity();
   key += "\noptions " + options;
   key += "\nname " + name;
-  key += "\nsource " + std::to_string(preprocessed.size()) + "\n";
-  key += preprocessed;
+  key += "\nsource " + std::to_string(source.size()) + "\n";
+  key += source;
   return key;
 }
 
@@ -94,10 +94,11 @@ std::filesystem::path EffectDiskCache::entry_path(const std::string& key) const 
   return folder_ / name;
 }
 
-// File layout: magic, key length and key, payload length, payload, and a
+// File layout: magic, key length and key, the count of included files and
+// each one's path and bytes (lengths first), payload length, payload, and a
 // hash of everything before it, so a cut or damaged file is recognised.
-std::shared_ptr<const CompiledEffect> EffectDiskCache::load(const std::string& key,
-                                                            std::string& messages) const {
+std::shared_ptr<const CompiledEffect> EffectDiskCache::load(
+    const std::string& key, std::string& messages, std::vector<IncludedFile>& includes) const {
   if (folder_.empty()) return nullptr;
   std::ifstream in(entry_path(key), std::ios::binary);
   if (!in) return nullptr;
@@ -119,6 +120,19 @@ std::shared_ptr<const CompiledEffect> EffectDiskCache::load(const std::string& k
   if (!read_u32(key_length) || body - at < key_length) return nullptr;
   if (key_length != key.size() || file.compare(at, key_length, key) != 0) return nullptr;
   at += key_length;
+  auto read_text = [&](std::string& text) {
+    uint32_t length = 0;
+    if (!read_u32(length) || body - at < length) return false;
+    text.assign(file, at, length);
+    at += length;
+    return true;
+  };
+  uint32_t include_count = 0;
+  // Each include takes at least its two length words.
+  if (!read_u32(include_count) || (body - at) / 8 < include_count) return nullptr;
+  includes.assign(include_count, IncludedFile{});
+  for (IncludedFile& included : includes)
+    if (!read_text(included.path) || !read_text(included.bytes)) return nullptr;
   uint32_t payload_length = 0;
   if (!read_u32(payload_length) || body - at != payload_length) return nullptr;
   const std::vector<uint8_t> payload(file.begin() + std::ptrdiff_t(at),
@@ -132,12 +146,20 @@ std::shared_ptr<const CompiledEffect> EffectDiskCache::load(const std::string& k
 }
 
 bool EffectDiskCache::store(const std::string& key, const CompiledEffect& effect,
-                            const std::string& messages) const {
+                            const std::string& messages,
+                            const std::vector<IncludedFile>& includes) const {
   if (folder_.empty()) return false;
   const std::vector<uint8_t> payload = serialize_effect(effect, messages);
   std::string file(kMagic, sizeof kMagic);
   put_u32(file, uint32_t(key.size()));
   file += key;
+  put_u32(file, uint32_t(includes.size()));
+  for (const IncludedFile& included : includes) {
+    put_u32(file, uint32_t(included.path.size()));
+    file += included.path;
+    put_u32(file, uint32_t(included.bytes.size()));
+    file += included.bytes;
+  }
   put_u32(file, uint32_t(payload.size()));
   file.append(reinterpret_cast<const char*>(payload.data()), payload.size());
   put_u64(file, fnv1a(file.data(), file.size()));

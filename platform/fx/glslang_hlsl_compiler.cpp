@@ -28,6 +28,8 @@ constexpr EShMessages kMessages = static_cast<EShMessages>(
 // separator and letter-case tolerance as every other file name here.
 class FileIncluder : public glslang::TShader::Includer {
  public:
+  explicit FileIncluder(std::vector<IncludedFile>* included) : included_(included) {}
+
   IncludeResult* includeLocal(const char* header, const char* includer, size_t depth) override {
     return include(header, includer, depth);
   }
@@ -66,6 +68,7 @@ class FileIncluder : public glslang::TShader::Includer {
                      std::to_string(input_size_limit(InputKind::Effect)) + " bytes");
     }
     bytes_left_ -= text->size();
+    remember(path, *text);
     std::string too_deep;
     if (!check_nesting(*text, status.path, too_deep)) {
       delete text;
@@ -80,7 +83,15 @@ class FileIncluder : public glslang::TShader::Includer {
     return new IncludeResult("", reason->data(), reason->size(), reason);
   }
 
+  void remember(const std::string& path, const std::string& bytes) {
+    if (included_ == nullptr) return;
+    for (const IncludedFile& file : *included_)
+      if (file.path == path) return;
+    included_->push_back(IncludedFile{path, bytes});
+  }
+
   size_t bytes_left_ = input_size_limit(InputKind::Effect);
+  std::vector<IncludedFile>* included_;
 };
 
 void trim_right(std::string& text) {
@@ -141,7 +152,7 @@ void configure(glslang::TShader& shader, EShLanguage language, const std::string
 class GlslangHlslCompiler : public HlslCompiler {
  public:
   bool preprocess(const std::string& source, const std::string& source_name, std::string& output,
-                  std::string& messages) override {
+                  std::string& messages, std::vector<IncludedFile>* included) override {
     ensure_glslang_initialized();
     glslang::TShader shader(EShLangVertex);
     const char* text = nullptr;
@@ -150,7 +161,8 @@ class GlslangHlslCompiler : public HlslCompiler {
     configure(shader, EShLangVertex, source, source_name, &text, &name, &length);
     output.clear();
     if (!check_nesting(source, source_name, messages)) return false;
-    FileIncluder includer;
+    if (included != nullptr) included->clear();
+    FileIncluder includer(included);
     bool ok = shader.preprocess(GetDefaultResources(), 100, ENoProfile, false, false, kMessages,
                                 &output, includer);
     messages = normalize_messages(shader.getInfoLog(), source_name);

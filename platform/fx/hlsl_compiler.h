@@ -18,14 +18,23 @@ namespace fx {
 
 enum class ShaderStage : uint8_t { Vertex, Pixel };
 
+// A file an effect's #include read: the path it was asked for (resolved
+// against the including file, before the letter-case lookup) and its bytes.
+struct IncludedFile {
+  std::string path;
+  std::string bytes;
+};
+
 class HlslCompiler {
  public:
   virtual ~HlslCompiler() = default;
 
   // Expands macros and #include (relative to the including file). The output
   // keeps every line's number, with #line directives where files change.
+  // included, when given, gets every file read, each once, in reading order.
   virtual bool preprocess(const std::string& source, const std::string& source_name,
-                          std::string& output, std::string& messages) = 0;
+                          std::string& output, std::string& messages,
+                          std::vector<IncludedFile>* included = nullptr) = 0;
 
   // Compiles the entry point of preprocessed source for one stage, with
   // Direct3D 9 rules for samplers and semantics.

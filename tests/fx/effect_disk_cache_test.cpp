@@ -26,6 +26,13 @@ const char kTinyEffect[] =
     "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); "
     "} }\n";
 
+// The parameters' initial values as text.
+std::string initial_values_text(const CompiledEffect& effect) {
+  std::string out;
+  for (uint8_t byte : effect.initial_values) out += std::to_string(byte) + ",";
+  return out;
+}
+
 // What a user of the effect sees, gathered so two effects can be compared.
 std::string summary(const CompiledEffect& effect) {
   std::string out = effect.path + "\n" + effect.uniform_block + "\n" +
@@ -97,6 +104,98 @@ TEST(EffectDiskCache, AnythingThatChangesTheResultMisses) {
   ASSERT_TRUE(renamed.compiled()) << renamed.messages;
   EXPECT_EQ(renamed.effect->path, sources.file("renamed.fx"));
   EXPECT_EQ(run.compilations(), 1u);
+}
+
+// glslang behind a count of the calls made to it.
+class CountingCompiler : public HlslCompiler {
+ public:
+  explicit CountingCompiler(int& calls) : calls_(calls) {}
+  bool preprocess(const std::string& source, const std::string& source_name, std::string& output,
+                  std::string& messages, std::vector<IncludedFile>* included) override {
+    ++calls_;
+    return real_->preprocess(source, source_name, output, messages, included);
+  }
+  bool compile(const std::string& source, const std::string& source_name, ShaderStage stage,
+               const std::string& entry_point, std::vector<uint32_t>& spirv,
+               std::string& messages) override {
+    ++calls_;
+    return real_->compile(source, source_name, stage, entry_point, spirv, messages);
+  }
+
+ private:
+  int& calls_;
+  std::unique_ptr<HlslCompiler> real_ = make_glslang_hlsl_compiler();
+};
+
+// An effect including a file that includes another, each step changing the
+// files and then loading in a fresh run: only the bytes of every file read
+// decide whether the stored result is used, and a hit asks the compiler for
+// nothing, not even preprocessing.
+TEST(EffectDiskCache, TheBytesOfEveryIncludedFileDecideAHit) {
+  TempDir folder;
+  TempDir sources;
+  std::filesystem::create_directories(sources.path() / "inc");
+  const std::string path = sources.file("tiny.fx");
+  const std::string tint = sources.file("inc/tint.fxh");
+  const std::string scale = sources.file("inc/scale.fxh");
+  write_whole_file(path, "#include \"inc/tint.fxh\"\n" + std::string(kTinyEffect).substr(20));
+  write_whole_file(tint, "float4 Tint = {1, 1, 1, 1};\n#include \"scale.fxh\"\n");
+  write_whole_file(scale, "#define SCALE 2\n");
+
+  struct Step {
+    const char* change;
+    std::function<void()> apply;
+    bool compiles;
+    bool hit;
+  };
+  const std::vector<Step> steps = {
+      {"first run", [] {}, true, false},
+      {"nothing changed", [] {}, true, true},
+      {"include written again with the same bytes",
+       [&] { write_whole_file(tint, read_whole_file(tint)); }, true, true},
+      {"include of the include edited", [&] { write_whole_file(scale, "#define SCALE 3\n"); }, true,
+       false},
+      {"after the edit", [] {}, true, true},
+      {"include edited",
+       [&] { write_whole_file(tint, "float4 Tint = {2, 1, 1, 1};\n#include \"scale.fxh\"\n"); },
+       true, false},
+      {"include of the include removed", [&] { std::filesystem::remove(scale); }, false, false},
+      // The stored entry was made from these very bytes.
+      {"include of the include back as it was",
+       [&] { write_whole_file(scale, "#define SCALE 3\n"); }, true, true},
+      {"effect file edited",
+       [&] { write_whole_file(path, read_whole_file(path) + "float4 Unused;\n"); }, true, false},
+      {"include no longer included",
+       [&] { write_whole_file(tint, "float4 Tint = {2, 1, 1, 1};\n#define SCALE 4\n"); }, true,
+       false},
+      {"the dropped file changes", [&] { write_whole_file(scale, "#define SCALE 5\n"); }, true,
+       true},
+  };
+  std::string previous;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.change);
+    step.apply();
+    int calls = 0;
+    EffectCache run(folder.path(), std::make_unique<CountingCompiler>(calls));
+    EffectCompileResult result = run.compile_file(path);
+    ASSERT_EQ(result.compiled(), step.compiles) << result.messages;
+    if (!step.compiles) continue;
+    EXPECT_EQ(run.disk_loads(), step.hit ? 1u : 0u);
+    EXPECT_EQ(run.compilations(), step.hit ? 0u : 1u);
+    if (step.hit) {
+      EXPECT_EQ(calls, 0);
+    }
+    // What a fresh compile of the files as they are now gives.
+    EffectCache fresh;
+    EffectCompileResult expected = fresh.compile_file(path);
+    ASSERT_TRUE(expected.compiled()) << expected.messages;
+    const std::string now = summary(*result.effect) + initial_values_text(*result.effect);
+    EXPECT_EQ(now, summary(*expected.effect) + initial_values_text(*expected.effect));
+    if (step.hit) {
+      EXPECT_EQ(now, previous);
+    }
+    previous = now;
+  }
 }
 
 TEST(EffectDiskCache, DamagedEntriesAreCompiledAgainAndRewritten) {
