@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <span>
 
 #include "platform/fx/fx_tokenizer.h"
@@ -21,7 +22,8 @@ bool is_one_of(const Token& token, std::initializer_list<const char*> words) {
 
 bool is_storage_qualifier(const Token& token) {
   return is_one_of(token, {"uniform", "static", "const", "extern", "shared", "volatile",
-                           "row_major", "column_major", "precise", "inline"});
+                           "row_major", "column_major", "precise", "inline", "snorm", "unorm",
+                           "groupshared", "nointerpolation"});
 }
 
 bool is_texture_type(const Token& token) {
@@ -334,7 +336,11 @@ class EffectParser {
   void parse_function(size_t first, size_t body) {
     size_t open = first;
     while (open < body && !at(open).is('(')) ++open;
-    if (open == body || open == first || !at(open - 1).is_identifier()) return;
+    if (open == body) {
+      check_block_declaration(first, body);
+      return;
+    }
+    if (open == first || !at(open - 1).is_identifier()) return;
     ParsedFunction function;
     function.name = std::string(at(open - 1).text);
     size_t type_first = first;
@@ -384,6 +390,47 @@ class EffectParser {
 
   enum class DeclarationKind { Texture, Sampler, String, Variable };
 
+  // A global declared again with another type is an error in HLSL, and
+  // glslang's HLSL front end crashes on some of these, so they stop here.
+  bool check_redefinition(const Token& name, const std::string& type) {
+    const auto [known, added] = global_types_.emplace(std::string(name.text), type);
+    if (added || known->second == type) return true;
+    error(name, "redefinition of '" + std::string(name.text) + "' with another type");
+    return false;
+  }
+
+  // Tokens [first, end) without the spacing between them, for comparing types.
+  std::string joined(size_t first, size_t end) const {
+    std::string out;
+    for (size_t i = first; i < end; ++i) out += at(i).text;
+    return out;
+  }
+
+  // "type name ... {" without parentheses is no function (a state block, or
+  // a declaration missing its ';'), but the compiler still declares the name.
+  void check_block_declaration(size_t first, size_t body) {
+    size_t i = first;
+    while (i < body && at(i).is_identifier() && is_storage_qualifier(at(i))) ++i;
+    if (i + 1 >= body || !at(i).is_identifier() || !at(i + 1).is_identifier()) return;
+    if (!check_redefinition(at(i + 1), std::string(at(i).text))) return;
+    if (i + 2 < body && at(i + 2).is_identifier())
+      error(at(i + 2), "missing ';' after '" + std::string(at(i + 1).text) + "'");
+  }
+
+  // Static globals are no effect parameters; only their names are checked.
+  void check_static_names(size_t i, size_t end, const std::string& type) {
+    while (i < end && at(i).is_identifier()) {
+      const Token& name = at(i++);
+      if (at(i).is('(')) return;
+      const size_t array_first = i;
+      while (at(i).is('[')) i = skip_balanced(i);
+      if (!check_redefinition(name, type + joined(array_first, i))) return;
+      while (i < end && !at(i).is(',')) i = is_opener(at(i)) ? skip_balanced(i) : i + 1;
+      if (i >= end) return;
+      ++i;
+    }
+  }
+
   // [qualifiers] type declarator {, declarator} ;  with
   // declarator = name [array] [: semantic | : register(...)] [<annotations>] [= value]
   void parse_declaration(size_t first, size_t end) {
@@ -406,12 +453,18 @@ class EffectParser {
     if (is_texture_type(at(type_index))) kind = DeclarationKind::Texture;
     if (is_sampler_type(at(type_index))) kind = DeclarationKind::Sampler;
     if (at(type_index).is_word("string")) kind = DeclarationKind::String;
-    if (is_static && kind == DeclarationKind::Variable) return;
+    const std::string type = joined(type_index, i);
+    if (is_static && kind == DeclarationKind::Variable) {
+      check_static_names(i, end, type);
+      return;
+    }
 
     while (i < end && at(i).is_identifier()) {
       const Token& name = at(i++);
       if (at(i).is('(')) return;  // a function prototype
+      const size_t array_first = i;
       while (at(i).is('[')) i = skip_balanced(i);
+      if (!check_redefinition(name, type + joined(array_first, i))) return;
       std::string semantic;
       while (at(i).is(':')) {
         size_t colon = i++;
@@ -429,6 +482,12 @@ class EffectParser {
         size_t open = i;
         if ((i = skip_annotation(i)) == 0) return;
         blank(at(open).offset, end_of(at(i - 1)));
+      }
+      // The compiler's error recovery would go on declaring names from the
+      // rest, which its HLSL front end does not always survive.
+      if (i < end && !at(i).is('=') && !at(i).is(',')) {
+        error(at(i), "missing ';' after '" + std::string(name.text) + "'");
+        return;
       }
       size_t value_first = 0;
       size_t value_end = 0;
@@ -601,6 +660,7 @@ class EffectParser {
   size_t pos_ = 0;
   bool failed_ = false;
   std::vector<const Token*> sampler_tokens_;  // where each sampler is declared
+  std::map<std::string, std::string> global_types_;  // name -> type and array size of each global
 };
 
 }  // namespace

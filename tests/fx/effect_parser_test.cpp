@@ -153,6 +153,15 @@ TEST(EffectParser, ReportsBrokenEffectSyntaxWithFileAndLine) {
       {"sampler s = 3;", "bad.fx(1): error: expected 'sampler_state { ... }' for sampler 's'"},
       {"float4 x < string a = \"b\";", "bad.fx(1): error: annotation is not closed"},
       {"float4 f(float4 x) { return x;", "bad.fx(1): error: unexpected end of file after 'float4'"},
+      {"float A;\nbool A;", "bad.fx(2): error: redefinition of 'A' with another type"},
+      {"static float A;\nfloat A[2];", "bad.fx(2): error: redefinition of 'A' with another type"},
+      {"sampler A;\nfloat A;", "bad.fx(2): error: redefinition of 'A' with another type"},
+      {"float A[2];\nstatic float A[3];", "bad.fx(2): error: redefinition of 'A' with another type"},
+      {"float A;\nbool A struct V { float x; };", "bad.fx(2): error: redefinition of 'A' with another type"},
+      {"float4x4 A\nfloat B;", "bad.fx(2): error: missing ';' after 'A'"},
+      {"float A : SEM B;", "bad.fx(1): error: missing ';' after 'A'"},
+      {"samp float4 A;", "bad.fx(1): error: missing ';' after 'float4'"},
+      {"bool A\nstruct V { float x; };", "bad.fx(2): error: missing ';' after 'A'"},
   };
   for (const Case& c : cases) {
     ParsedEffect effect;

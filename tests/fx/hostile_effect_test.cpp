@@ -59,6 +59,8 @@ TEST(HostileEffect, EachEndsWithALocatedError) {
       {"a file that includes itself", "#include \"hostile.fx\"\n" + std::string(kPixelShader), "nested more than"},
       {"an include too deeply nested", "#include \"deep.fxh\"\n" + std::string(kPixelShader),
        "deep.fxh(2): error: nesting deeper than 128"},
+      {"a global declared again with another type", "const float A = 1;\nfloat2 A;\n" + std::string(kPixelShader),
+       "hostile.fx(2): error: redefinition of 'A' with another type"},
   };
   ScopedMemoryFile deep(dir.file("deep.fxh"), "// nested\n" + repeated("[", 200) + "\n");
   for (const Case& c : cases) {
