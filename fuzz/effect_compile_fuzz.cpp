@@ -19,7 +19,8 @@ constexpr char kFolder[] = "fuzz/fx/";
 
 void registerShippedIncludes() {
   std::error_code error;
-  for (const char* folder : {MESHVIEW_SOURCE_DIR "/demo/effect", MESHVIEW_SOURCE_DIR "/tests/data/fx"}) {
+  for (const char* folder :
+       {MESHVIEW_SOURCE_DIR "/demo/effect", MESHVIEW_SOURCE_DIR "/tests/data/fx"}) {
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
       if (entry.path().extension() != ".fxh") continue;
       std::vector<uint8_t> bytes;
@@ -37,9 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)ready;
   const uint8_t* split = static_cast<const uint8_t*>(std::memchr(data, 0, size));
   const size_t mainSize = split ? size_t(split - data) : size;
-  register_memory_file(std::string(kFolder) + "main.fx", std::vector<uint8_t>(data, data + mainSize));
-  register_memory_file(std::string(kFolder) + "extra.fxh",
-                       split ? std::vector<uint8_t>(split + 1, data + size) : std::vector<uint8_t>());
+  register_memory_file(std::string(kFolder) + "main.fx",
+                       std::vector<uint8_t>(data, data + mainSize));
+  register_memory_file(
+      std::string(kFolder) + "extra.fxh",
+      split ? std::vector<uint8_t>(split + 1, data + size) : std::vector<uint8_t>());
   fx::compile_effect_file(std::string(kFolder) + "main.fx");
   return 0;
 }

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/memory_files.h"
-
 #include "render/font_table.h"
 
 namespace {

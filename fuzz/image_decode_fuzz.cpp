@@ -9,7 +9,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RgbaImage image;
   if (!decode_image(data, size, &image)) return 0;
-  if (image.width == 0 || image.height == 0 || image.rgba.size() != size_t(image.width) * image.height * 4) {
+  if (image.width == 0 || image.height == 0 ||
+      image.rgba.size() != size_t(image.width) * image.height * 4) {
     std::abort();
   }
   if (uint64_t(image.width) * image.height > kMaxImagePixels) std::abort();

@@ -7,11 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "model/model_loader.h"
-#include "platform/backend.h"
-#include "platform/record/recording_backend.h"
-#include "render/device.h"
-#include "render/render_model.h"
+#include "fuzz/fuzz_device.h"
 
 namespace {
 
@@ -35,32 +31,12 @@ std::string prepareModelPath() {
   return (g_folder / "model.x_out").string();
 }
 
-// One recording device for the whole run; its call log is emptied after
-// every input so memory stays flat over millions of inputs.
-RecordingBackend& recordingDevice() {
-  static RecordingBackend backend;
-  static ScopedGraphicsBackend useBackend(backend);
-  static const bool created = [] {
-    CDevice device;
-    return device.Create(800, 600, true, reinterpret_cast<HWND>(uintptr_t{0x4D49})) != 0;
-  }();
-  if (!created) std::abort();
-  return backend;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string modelPath = prepareModelPath();
-  RecordingBackend& backend = recordingDevice();
-  RenderModel model;
-  RenderModel shadowModel;
-  LoadTargets targets;
-  targets.keepInRam = 1;
-  targets.model = &model;
-  targets.shadowModel = &shadowModel;
-  ModelLoader loader;
-  loader.loadFromBytes(data, size, modelPath.c_str(), targets);
-  backend.recorder().Log().Clear();
+  fuzzModelLoad([&](ModelLoader& loader, LoadTargets& targets) {
+    loader.loadFromBytes(data, size, modelPath.c_str(), targets);
+  });
   return 0;
 }

@@ -7,25 +7,11 @@
 
 #include "app/run.h"
 #include "base/memory_files.h"
-#include "platform/backend.h"
-#include "platform/record/recording_backend.h"
-#include "render/device.h"
-#include "render/render_model.h"
+#include "fuzz/fuzz_device.h"
 #include "tools/model_writer/model_writer.h"
 #include "tools/model_writer/sample_models.h"
 
 namespace {
-
-RecordingBackend& recordingDevice() {
-  static RecordingBackend backend;
-  static ScopedGraphicsBackend useBackend(backend);
-  static const bool created = [] {
-    CDevice device;
-    return device.Create(800, 600, true, reinterpret_cast<HWND>(uintptr_t{0x5354})) != 0;
-  }();
-  if (!created) std::abort();
-  return backend;
-}
 
 void registerModel() {
   register_memory_file("m.x_out", writeModelBytes(sampleStaticModel()));
@@ -38,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = (registerModel(), true);
   (void)ready;
   register_memory_file("input.txt", std::vector<uint8_t>(data, data + size));
-  RecordingBackend& backend = recordingDevice();
+  fuzzRecordingDevice();
   RenderModel model;
   RenderModel shadowVolume;
   CRun::Run(model, shadowVolume);
-  backend.recorder().Log().Clear();
+  clearFuzzCallLog();
   return 0;
 }
