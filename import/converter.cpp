@@ -17,6 +17,7 @@
 #include "import/model_parts.h"
 #include "import/recording_io_system.h"
 #include "import/scene_contents.h"
+#include "import/scene_repair.h"
 #include "import/texture_export.h"
 #include "import/up_axis.h"
 #include "import/viewer_files.h"
@@ -157,35 +158,25 @@ bool ModelConversion::read() {
     return fail("unknown up axis \"" + options_.up + "\" (+Y, -Y, +Z, -Z, +X or -X)");
   }
 
-  importer_ = std::make_unique<Assimp::Importer>();
-  auto* files = new RecordingIOSystem;
-  importer_->SetIOHandler(files);  // the importer owns it
-  importer_->SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, kSmoothingAngleDegrees);
-  // A chosen up axis applies to the file as written, so the importer must not
-  // turn it first.
-  if (!options_.up.empty()) {
-    importer_->SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_IGNORE_UP_DIRECTION, true);
-  }
+  RecordingIOSystem* files = makeImporter();
   const aiScene* scene = importer_->ReadFile(options_.input, kImportSteps);
+  if (scene == nullptr || scene->mRootNode == nullptr) {
+    const std::string reason = importer_->GetErrorString();
+    // Some format readers keep state from a failed read: a new importer.
+    files = makeImporter();
+    scene = readRepaired(reason);
+    if (scene == nullptr) return false;
+  }
   sourceFiles_ = files->opened();
   // A file without a triangle mesh says what it holds instead; a moving
   // skeleton alone is shown as a stick figure.
-  if (scene != nullptr && scene->mRootNode != nullptr && isMovingSkeleton(*scene)) {
+  if (isMovingSkeleton(*scene)) {
     addStickFigure(*const_cast<aiScene*>(scene));
     warn("the file holds only a skeleton with motion; it is shown as a stick figure");
   }
-  if (scene != nullptr && scene->mRootNode != nullptr) {
-    const std::string missing = missingMeshReason(*scene);
-    if (!missing.empty()) {
-      return fail(options_.input + ": the file holds no triangle mesh, " + missing);
-    }
-  }
-  if (scene == nullptr || scene->mRootNode == nullptr) {
-    const std::string reason = importer_->GetErrorString();
-    return fail(
-        "cannot read " + options_.input + ": " +
-        (reason.empty() ? std::string("the importer found no complete scene in it") : reason));
-  }
+  const std::string missing = missingMeshReason(*scene);
+  if (!missing.empty())
+    return fail(options_.input + ": the file holds no triangle mesh, " + missing);
   upAxis_ = upAxisName(options_.up.empty() ? declaredUpAxis(*scene, options_.input) : chosenUp);
   source_ = std::make_unique<SourceModel>(*scene);
   std::string error;
@@ -381,6 +372,53 @@ bool ModelConversion::write() {
   return true;
 }
 
+RecordingIOSystem* ModelConversion::makeImporter() {
+  importer_ = std::make_unique<Assimp::Importer>();
+  auto* files = new RecordingIOSystem;
+  importer_->SetIOHandler(files);  // the importer owns it
+  importer_->SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, kSmoothingAngleDegrees);
+  // A chosen up axis applies to the file as written, so the importer must not
+  // turn it first.
+  if (!options_.up.empty()) {
+    importer_->SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_IGNORE_UP_DIRECTION, true);
+  }
+  return files;
+}
+
+const aiScene* ModelConversion::readRepaired(const std::string& firstReason) {
+  // The importer's structure check refuses some files it read well enough
+  // (a point cloud, an empty mesh beside real ones, a light without a node):
+  // read again without the steps, say what the file holds or mend it, and
+  // run the steps on the mended scene.
+  const std::string cannotRead = "cannot read " + options_.input + ": assimp cannot read it: ";
+  const std::string reason =
+      firstReason.empty() ? std::string("the importer found no complete scene in it") : firstReason;
+  auto* raw = const_cast<aiScene*>(importer_->ReadFile(options_.input, 0));
+  if (raw == nullptr || raw->mRootNode == nullptr) {
+    fail(cannotRead + reason);
+    return nullptr;
+  }
+  if (!isMovingSkeleton(*raw)) {
+    const std::string missing = missingMeshReason(*raw);
+    if (!missing.empty()) {
+      fail(options_.input + ": the file holds no triangle mesh, " + missing);
+      return nullptr;
+    }
+  }
+  const std::vector<std::string> repairs = repairScene(*raw);
+  const aiScene* scene = importer_->ApplyPostProcessing(kImportSteps);
+  if (scene == nullptr || scene->mRootNode == nullptr) {
+    const std::string again = importer_->GetErrorString();
+    fail(cannotRead + reason + (again.empty() || again == reason ? "" : "; mended: " + again));
+    return nullptr;
+  }
+  std::string done;
+  for (const std::string& repair : repairs) done += (done.empty() ? "" : ", ") + repair;
+  warn("the importer refused the file as read (" + reason + "); read again and mended" +
+       (done.empty() ? std::string() : ": " + done));
+  return scene;
+}
+
 SelfCheckResult ModelConversion::check() const {
   // The check loads from the start folder as the viewer does; a relative
   // output folder would then name the texture folder from inside bin/.
@@ -454,7 +492,12 @@ int convertModel(const ConvertOptions& finalOptions, std::ostream& out, std::ost
       return 1;
     }
     out << "meshconv: check passed: largest deviation " << check.largestDeviation
-        << " of the model's size over " << check.posesCompared << " poses\n";
+        << " of the model's size over " << check.posesCompared << " poses";
+    if (check.verticesOnScaledBones > 0) {
+      out << " (" << check.verticesOnScaledBones
+          << " vertices on bones that change scale left out)";
+    }
+    out << "\n";
   }
   out << "meshconv: wrote " << summary.modelPath << ": " << summary.vertices << " vertices, "
       << summary.triangles << " triangles, "

@@ -15,6 +15,8 @@
 namespace Assimp {
 class Importer;
 }
+struct aiScene;
+class RecordingIOSystem;
 
 // What to convert and how.
 struct ConvertOptions {
@@ -101,6 +103,11 @@ class ModelConversion {
  private:
   bool fail(const std::string& reason);
   void warn(const std::string& text);
+  // A new importer reading through a new recording file system.
+  RecordingIOSystem* makeImporter();
+  // After the importer refused the file: the scene read again and mended,
+  // or null with the reason set.
+  const aiScene* readRepaired(const std::string& firstReason);
 
   ConvertOptions options_;
   std::string error_;

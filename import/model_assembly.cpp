@@ -297,6 +297,9 @@ bool assembleGeometry(const SourceModel& source, const AssemblyOptions& options,
   return true;
 }
 
+// A relative change of scale smaller than this is taken as none.
+constexpr double kScaleChangeNoticed = 1e-4;
+
 void assembleAnimation(const SourceModel& source, const std::vector<SampledClip>& clips,
                        AssembledModel* out) {
   if (!source.skinned || clips.empty()) return;
@@ -346,11 +349,13 @@ void assembleAnimation(const SourceModel& source, const std::vector<SampledClip>
   }
   out->frames = frame;
 
+  out->jointScaleDropped.assign(jointCount, false);
   for (size_t j = 0; j < jointCount; ++j) {
+    out->jointScaleDropped[j] = scaleChange[j] > kScaleChangeNoticed;
     // Joints no vertex follows need no offset.
     model.bones[j].offset =
         out->jointBindSet[j] ? toMatrix4(out->jointBind[j] * keptScale[j]) : toMatrix4(Mat4d{});
-    if (scaleChange[j] > 1e-4) {
+    if (out->jointScaleDropped[j]) {
       out->warnings.push_back("bone \"" + source.joints[j].name + "\" changes its scale by up to " +
                               std::to_string(static_cast<int>(std::ceil(scaleChange[j] * 100))) +
                               "% while animating; the viewer keeps rotation and translation only");

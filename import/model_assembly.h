@@ -51,6 +51,9 @@ struct AssembledModel {
   // the joint's unchanging scale left out; set by the geometry step.
   std::vector<Mat4d> jointBind;
   std::vector<bool> jointBindSet;
+  // Joints whose scale changes while animating; their keys keep the first
+  // frame's scale only.
+  std::vector<bool> jointScaleDropped;
 };
 
 inline constexpr int kMaxIndexCount = 65535;

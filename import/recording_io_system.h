@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-// The importer's file access, unchanged, with a list of every file it opened
+// The importer's file access, with UTF-16 text files handed over as UTF-8
+// (the text readers take only 8-bit text), and a list of every file it opened
 // for reading, so the caller knows what the model is made of.
 class RecordingIOSystem : public Assimp::DefaultIOSystem {
  public:

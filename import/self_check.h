@@ -12,6 +12,9 @@ struct SelfCheckResult {
   double largestDeviation = 0.0;  // relative to the model's size
   std::string worstCase;          // where it was largest ("clip walk, frame 3")
   int posesCompared = 0;
+  // Vertices left out of the posed comparison: they follow a bone whose
+  // changing scale the model file cannot hold (the conversion warned).
+  int verticesOnScaledBones = 0;
   std::vector<std::string> problems;  // each one fails the check
 };
 

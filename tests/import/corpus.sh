@@ -37,7 +37,7 @@ while IFS= read -r -d '' file; do
   elif [[ $status -eq 1 ]] && grep -q '^meshconv: ' "$work/stderr"; then
     # The reason without the file's own path and numbers.
     reason=$(grep -m1 '^meshconv: ' "$work/stderr" | sed -e "s|$file||g" -e 's/^meshconv: //' \
-      -e 's/^cannot read : .*/cannot read: the importer refused it/' -e 's/[0-9][0-9,.]*/N/g' \
+      -e 's/^cannot read : assimp cannot read it: .*/assimp cannot read it/' -e 's/[0-9][0-9,.]*/N/g' \
       -e 's/^: //' | cut -c1-90)
     refused[$reason]=$(( ${refused[$reason]:-0} + 1 ))
     [[ -n "${CORPUS_VERBOSE:-}" ]] && echo "refused: $reason: $file" >&2
