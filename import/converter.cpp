@@ -18,6 +18,7 @@
 #include "import/recording_io_system.h"
 #include "import/scene_contents.h"
 #include "import/scene_repair.h"
+#include "import/staged_output.h"
 #include "import/texture_export.h"
 #include "import/up_axis.h"
 #include "import/viewer_files.h"
@@ -324,13 +325,16 @@ bool ModelConversion::makeFiles(ConvertedFiles* files) {
   return true;
 }
 
-bool ModelConversion::write() {
+bool ModelConversion::write() { return write(options_.outDir); }
+
+bool ModelConversion::write(const std::string& outDir) {
+  writtenDir_ = outDir;
   std::string error;
-  if (!makeFolders(options_.outDir, &error)) return fail(error);
+  if (!makeFolders(outDir, &error)) return fail(error);
   ConvertedFiles files;
   if (!makeFiles(&files)) return false;
   summary_.filesRead = files.sourceFiles;
-  const fs::path bin = fs::path(options_.outDir) / "bin";
+  const fs::path bin = fs::path(outDir) / "bin";
   summary_.modelPath = (bin / files.modelName).string();
   summary_.scriptPath = (bin / files.scriptName).string();
 
@@ -338,7 +342,7 @@ bool ModelConversion::write() {
   textures.colour = script_.texture;
   textures.bump = script_.bumpTexture;
   textures.files = std::move(files.textures);
-  writeTextureFiles((fs::path(options_.outDir) / "texture").string(), &textures);
+  writeTextureFiles((fs::path(outDir) / "texture").string(), &textures);
   for (const std::string& warning : textures.warnings) warn(warning);
   // A texture that could not be written is left out of the script.
   ScriptDescription script = script_;
@@ -360,9 +364,8 @@ bool ModelConversion::write() {
   }
   std::vector<std::string> written;
   std::vector<std::string> fileWarnings;
-  if (!copyEffectFiles(effectDir_, (fs::path(options_.outDir) / "effect").string(), &written,
-                       &error) ||
-      !writeViewerFiles(options_.outDir, &written, &fileWarnings, &error)) {
+  if (!copyEffectFiles(effectDir_, (fs::path(outDir) / "effect").string(), &written, &error) ||
+      !writeViewerFiles(outDir, &written, &fileWarnings, &error)) {
     return fail(error);
   }
   for (const std::string& warning : fileWarnings) warn(warning);
@@ -423,7 +426,7 @@ SelfCheckResult ModelConversion::check() const {
   // The check loads from the start folder as the viewer does; a relative
   // output folder would then name the texture folder from inside bin/.
   std::error_code code;
-  const fs::path out = fs::absolute(options_.outDir, code);
+  const fs::path out = fs::absolute(writtenDir_.empty() ? options_.outDir : writtenDir_, code);
   return runSelfCheck(*source_, assembled_, clips_, (out / "bin").string(), stem_ + ".x_out",
                       (out / "texture").string());
 }
@@ -471,9 +474,20 @@ int convertModel(const ConvertOptions& finalOptions, std::ostream& out, std::ost
   if (!conversion.assemble()) return failed();
   stage("writing " + options.outDir);
   enter("write");
-  if (!conversion.write()) return failed();
+  // Written beside OUTDIR and moved in only once the check passed: a failed
+  // or killed conversion leaves OUTDIR as it was.
+  StagedOutput staged(options.outDir);
+  if (!staged.failure().empty()) {
+    err << "meshconv: " << staged.failure() << "\n";
+    return 1;
+  }
+  if (!conversion.write(staged.folder())) return failed();
 
   ConvertSummary summary = conversion.summary();
+  // Paths as the user named OUTDIR.
+  for (std::string* path : {&summary.modelPath, &summary.scriptPath}) {
+    *path = (fs::path(options.outDir) / "bin" / fs::path(*path).filename()).string();
+  }
   if (options.check) {
     stage("checking " + summary.modelPath);
     enter("check");
@@ -498,6 +512,11 @@ int convertModel(const ConvertOptions& finalOptions, std::ostream& out, std::ost
           << " vertices on bones that change scale left out)";
     }
     out << "\n";
+  }
+  std::string moveError;
+  if (!staged.commit(&moveError)) {
+    err << "meshconv: " << moveError << "\n";
+    return 1;
   }
   out << "meshconv: wrote " << summary.modelPath << ": " << summary.vertices << " vertices, "
       << summary.triangles << " triangles, "

@@ -82,8 +82,10 @@ class ModelConversion {
   bool assemble();
   // The model file, its script and its textures, in memory.
   bool makeFiles(ConvertedFiles* files);
-  // Model file, script, textures, effects, wall, font and input.txt.
+  // Model file, script, textures, effects, wall, font and input.txt, into
+  // OUTDIR or the folder given.
   bool write();
+  bool write(const std::string& outDir);
   // Loads the written model back and compares it with the input.
   SelfCheckResult check() const;
 
@@ -114,6 +116,7 @@ class ModelConversion {
   ConvertSummary summary_;
   std::string effectDir_;
   std::string stem_;
+  std::string writtenDir_;  // where write() put the files
   std::string upAxis_ = "+Y";
   std::vector<std::string> sourceFiles_;
   ScriptDescription script_;

@@ -37,8 +37,7 @@ std::string missingMeshReason(const aiScene& scene) {
   if (scene.mNumCameras + scene.mNumLights > 0) return "only cameras and lights";
   if (countNodes(scene.mRootNode) > 1 || hasNodeAnimation(scene)) return "only a skeleton";
   if ((scene.mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
-    return "nothing to show: the importer left the scene incomplete (a file it names may be "
-           "missing)";
+    return "nothing to show: assimp made no mesh of it and marked the scene incomplete";
   }
   return "nothing to show";
 }

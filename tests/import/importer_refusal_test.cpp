@@ -23,7 +23,7 @@ TEST(ImporterRefusals, EachFileConvertsOrSaysWhy) {
       {"PLY/points.ply", 1, "the file holds no triangle mesh, only points and lines"},
       {"OpenGEX/light_issue1262.ogex", 1,
        "the file holds no triangle mesh, only cameras and lights"},
-      {"IRR/instancing.irr", 1, "nothing to show: the importer left the scene incomplete"},
+      {"IRR/instancing.irr", 1, "nothing to show: assimp made no mesh of it"},
       // What the importer cannot read at all, in its own words.
       {"glTF2/RecursiveNodes/RecursiveNodes.gltf", 1, "assimp cannot read it: GLTF: Object"},
       {"invalid/malformed.obj", 1, "assimp cannot read it: OBJ: Invalid face index."},
