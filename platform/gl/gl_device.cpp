@@ -68,12 +68,12 @@ HRESULT GlDevice::Create(IDirect3D9* direct3d, std::shared_ptr<GlContext> contex
 
 GlDevice::GlDevice(IDirect3D9* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
                    DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters)
-    : direct3d_(direct3d),
+    : D3D9Device(parameters),
+      direct3d_(direct3d),
       context_(std::move(context)),
       type_(type),
       behaviorFlags_(behaviorFlags),
-      parameters_(parameters),
-      state_(parameters.EnableAutoDepthStencil != 0, BackBufferDesc(parameters)) {
+      parameters_(parameters) {
   direct3d_->AddRef();
 }
 
@@ -171,10 +171,8 @@ ULONG GlDevice::Release() {
 
 // ---- frame -------------------------------------------------------------
 
-HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
-                        DWORD Stencil) {
-  const HRESULT checked = CheckClear(Count, pRects, Flags, Z, parameters_.EnableAutoDepthStencil);
-  if (checked != D3D_OK) return checked;
+HRESULT GlDevice::ClearTarget(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color,
+                              float Z, DWORD Stencil) {
   context_->MakeCurrent();
   if (!BindTarget()) return D3DERR_INVALIDCALL;
 
@@ -220,15 +218,10 @@ HRESULT GlDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLO
   return D3D_OK;
 }
 
-HRESULT GlDevice::BeginScene() { return state_.BeginScene(); }
-
-HRESULT GlDevice::EndScene() {
-  // No flush: the driver runs the queued work at Present or read-back, and
-  // a flush per scene only cuts the frame's work into smaller batches.
-  return state_.EndScene();
-}
-
-HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
+// No flush at the end of a scene: the driver runs the queued work at Present
+// or read-back, and a flush per scene only cuts the frame's work into
+// smaller batches.
+HRESULT GlDevice::PresentFrame() {
   context_->MakeCurrent();
   const GLuint source = backBuffer_->Framebuffer();
   if (source == 0) return D3DERR_INVALIDCALL;
@@ -296,57 +289,27 @@ bool GlDevice::ReadBackBuffer(GlImage* image) {
 
 // ---- resources ---------------------------------------------------------
 
-HRESULT GlDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                     IDirect3DVertexBuffer9** ppVertexBuffer,
-                                     HANDLE* pSharedHandle) {
-  if (ppVertexBuffer != nullptr) *ppVertexBuffer = nullptr;
-  const HRESULT checked = CheckVertexBuffer(Length, FVF, Pool, ppVertexBuffer, pSharedHandle);
-  if (checked != D3D_OK) return checked;
+HRESULT GlDevice::MakeVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                   IDirect3DVertexBuffer9** ppVertexBuffer) {
   GlVertexBuffer* buffer = nullptr;
   const HRESULT result = GlVertexBuffer::Create(context_, Length, Usage, FVF, Pool, &buffer);
   *ppVertexBuffer = buffer;
   return result;
 }
 
-HRESULT GlDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                    IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) {
-  if (ppIndexBuffer != nullptr) *ppIndexBuffer = nullptr;
-  const HRESULT checked = CheckIndexBuffer(Length, Format, Pool, ppIndexBuffer, pSharedHandle);
-  if (checked != D3D_OK) return checked;
+HRESULT GlDevice::MakeIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                  IDirect3DIndexBuffer9** ppIndexBuffer) {
   GlIndexBuffer* buffer = nullptr;
   const HRESULT result = GlIndexBuffer::Create(context_, Length, Usage, Format, Pool, &buffer);
   *ppIndexBuffer = buffer;
   return result;
 }
 
-HRESULT GlDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
-                                D3DPOOL Pool, IDirect3DTexture9** ppTexture,
-                                HANDLE* pSharedHandle) {
-  if (ppTexture != nullptr) *ppTexture = nullptr;
-  if (ppTexture == nullptr || pSharedHandle != nullptr) return D3DERR_INVALIDCALL;
+HRESULT GlDevice::MakeTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                              D3DPOOL Pool, IDirect3DTexture9** ppTexture) {
   GlTexture* texture = nullptr;
   const HRESULT result =
       GlTexture::Create(context_, Width, Height, Levels, Usage, Format, Pool, &texture);
   *ppTexture = texture;
   return result;
-}
-
-// ---- bindings ----------------------------------------------------------
-
-HRESULT GlDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
-                                  UINT OffsetInBytes, UINT Stride) {
-  return bindings_.SetStreamSource(StreamNumber, pStreamData, OffsetInBytes, Stride);
-}
-
-HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
-  return bindings_.SetIndices(pIndexData);
-}
-
-HRESULT GlDevice::SetFVF(DWORD FVF) { return state_.SetFVF(FVF); }
-
-HRESULT GlDevice::GetFVF(DWORD* pFVF) { return state_.GetFVF(pFVF); }
-
-// A system-memory texture is accepted and samples as no texture.
-HRESULT GlDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
-  return bindings_.SetTexture(Stage, pTexture);
 }

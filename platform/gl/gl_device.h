@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "platform/d3d9.h"
-#include "platform/d3d9_device_bindings.h"
-#include "platform/d3d9_device_state.h"
+#include "platform/d3d9_device.h"
 #include "platform/gl/gl_buffers.h"
 #include "platform/gl/gl_context.h"
 #include "platform/gl/gl_fixed_function.h"
@@ -63,7 +62,7 @@ struct GlBoundObjects {
 // the window instead, saving Present's copy: clip control then keeps GL's
 // lower-left origin, so the image lands upright in the window's bottom-up
 // rows, and viewports and scissors are mirrored to match.
-class GlDevice final : public IDirect3DDevice9 {
+class GlDevice final : public D3D9Device<GlBoundObjects> {
  public:
   // Made by GlDirect3D::CreateDevice.
   static HRESULT Create(IDirect3D9* direct3d, std::shared_ptr<GlContext> context, D3DDEVTYPE type,
@@ -72,44 +71,6 @@ class GlDevice final : public IDirect3DDevice9 {
 
   ULONG AddRef() override;
   ULONG Release() override;
-
-  HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
-                DWORD Stencil) override;
-  HRESULT BeginScene() override;
-  HRESULT EndScene() override;
-  HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
-                  const RGNDATA* pDirtyRegion) override;
-  HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
-  HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
-  HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
-  HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
-  HRESULT SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
-  HRESULT GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) override;
-  HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
-  HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
-  HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
-  HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) override;
-  HRESULT GetViewport(D3DVIEWPORT9* pViewport) override;
-  HRESULT SetViewport(const D3DVIEWPORT9* pViewport) override;
-  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                             IDirect3DVertexBuffer9** ppVertexBuffer,
-                             HANDLE* pSharedHandle) override;
-  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                            IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
-  HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
-                        D3DPOOL Pool, IDirect3DTexture9** ppTexture,
-                        HANDLE* pSharedHandle) override;
-  HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
-                          UINT OffsetInBytes, UINT Stride) override;
-  HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override;
-  HRESULT SetFVF(DWORD FVF) override;
-  HRESULT GetFVF(DWORD* pFVF) override;
-  HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
-  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
-                               UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
-                               UINT primCount) override;
-  HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                          const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) override;
 
   // ---- for the effect runtime and the rest of platform/ ----
   // Makes the device's context current (before any GL call of one's own).
@@ -137,6 +98,20 @@ class GlDevice final : public IDirect3DDevice9 {
            DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters);
   ~GlDevice();
   bool MakeGlObjects();
+
+  HRESULT ClearTarget(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                      DWORD stencil) override;
+  HRESULT PresentFrame() override;
+  HRESULT MakeVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                           IDirect3DVertexBuffer9** buffer) override;
+  HRESULT MakeIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DIndexBuffer9** buffer) override;
+  HRESULT MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                      D3DPOOL pool, IDirect3DTexture9** texture) override;
+  HRESULT DrawIndexed(D3DPRIMITIVETYPE type, INT baseVertex, UINT startIndex,
+                      UINT primitiveCount) override;
+  HRESULT DrawUser(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                   UINT stride) override;
 
   // Binds the current target's framebuffer (with the shared depth buffer)
   // and the viewport; false when the target cannot be drawn into.
@@ -168,8 +143,6 @@ class GlDevice final : public IDirect3DDevice9 {
   DWORD behaviorFlags_;
   D3DPRESENT_PARAMETERS parameters_;
 
-  D3D9DeviceState state_;
-  D3D9DeviceBindings<GlBoundObjects> bindings_;
   GlSurface* backBuffer_ = nullptr;
   const GlEffectProgram* effect_ = nullptr;
 

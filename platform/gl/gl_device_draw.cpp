@@ -72,33 +72,26 @@ bool GlDevice::PrepareDraw(GLuint buffer, uintptr_t offset, GLsizei stride) {
   return true;
 }
 
-HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                                  const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
-  const HRESULT checked =
-      CheckUserDraw(PrimitiveType, PrimitiveCount, pVertexStreamZeroData, VertexStreamZeroStride);
+HRESULT GlDevice::DrawUser(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
+                           const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
   GLenum mode = GL_TRIANGLES;
-  if (checked != D3D_OK || !gl_primitive_mode(PrimitiveType, &mode)) return D3DERR_INVALIDCALL;
+  if (!gl_primitive_mode(PrimitiveType, &mode)) return D3DERR_INVALIDCALL;
   const UINT vertices = VertexCountForPrimitives(PrimitiveType, PrimitiveCount);
   context_->MakeCurrent();
   glBindBuffer(GL_ARRAY_BUFFER, userVertices_);
   glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * VertexStreamZeroStride),
                pVertexStreamZeroData, GL_STREAM_DRAW);
-  // Direct3D leaves stream 0 unbound after drawing from user memory.
-  bindings_.AfterUserDraw();
   if (!PrepareDraw(userVertices_, 0, GLsizei(VertexStreamZeroStride))) return D3DERR_INVALIDCALL;
   glDrawArrays(mode, 0, GLsizei(vertices));
   return D3D_OK;
 }
 
-HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT,
-                                       UINT, UINT startIndex, UINT primCount) {
+HRESULT GlDevice::DrawIndexed(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT startIndex,
+                              UINT primCount) {
   const auto& stream = bindings_.StreamAt(0);
   const GlIndexBuffer* indices = bindings_.Indices();
-  const HRESULT checked = CheckIndexedDraw(PrimitiveType, primCount, startIndex, indices != nullptr,
-                                           indices != nullptr ? indices->IndexCount() : 0,
-                                           stream.buffer != nullptr, stream.stride);
   GLenum mode = GL_TRIANGLES;
-  if (checked != D3D_OK || !gl_primitive_mode(PrimitiveType, &mode)) return D3DERR_INVALIDCALL;
+  if (!gl_primitive_mode(PrimitiveType, &mode)) return D3DERR_INVALIDCALL;
   const UINT indexCount = VertexCountForPrimitives(PrimitiveType, primCount);
   context_->MakeCurrent();
   if (!PrepareDraw(stream.buffer->Name(), stream.offset, GLsizei(stream.stride))) {

@@ -24,58 +24,6 @@ void ColorOf(D3DCOLOR color, float rgba[4]) {
 
 }  // namespace
 
-// ---- states ------------------------------------------------------------
-
-HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
-  return state_.SetRenderState(State, Value);
-}
-
-HRESULT GlDevice::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) {
-  return state_.GetRenderState(State, pValue);
-}
-
-HRESULT GlDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
-  return state_.SetTextureStageState(Stage, Type, Value);
-}
-
-HRESULT GlDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) {
-  return state_.GetTextureStageState(Stage, Type, pValue);
-}
-
-HRESULT GlDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
-  return state_.SetSamplerState(Sampler, Type, Value);
-}
-
-HRESULT GlDevice::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) {
-  return state_.GetSamplerState(Sampler, Type, pValue);
-}
-
-HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
-  return state_.SetTransform(State, pMatrix);
-}
-
-HRESULT GlDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) {
-  return state_.GetTransform(State, pMatrix);
-}
-
-// ---- destination -------------------------------------------------------
-
-HRESULT GlDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) {
-  return bindings_.GetRenderTarget(RenderTargetIndex, ppRenderTarget);
-}
-
-HRESULT GlDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) {
-  const HRESULT bound = bindings_.SetRenderTarget(RenderTargetIndex, pRenderTarget);
-  if (bound == D3D_OK) state_.TargetChanged(bindings_.TargetDesc());
-  return bound;
-}
-
-HRESULT GlDevice::GetViewport(D3DVIEWPORT9* pViewport) { return state_.GetViewport(pViewport); }
-
-HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* pViewport) {
-  return state_.SetViewport(pViewport, bindings_.TargetDesc());
-}
-
 bool GlDevice::EnsureDepthBuffer(UINT width, UINT height) {
   if (depthBuffer_ != 0 && width <= depthWidth_ && height <= depthHeight_) return true;
   // One depth buffer serves every target, so it grows to the largest.

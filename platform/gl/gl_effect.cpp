@@ -34,12 +34,17 @@ GlEffect::GlEffect(GlDevice* device, std::shared_ptr<const fx::CompiledEffect> e
     for (size_t p = 0; p < effect_->techniques[t].passes.size(); ++p) {
       passes.push_back(programs_->Pass(t, p).draw);
     }
-    if (technique_ < 0 && programs_->TechniqueRuns(t)) technique_ = int(t);
   }
+  std::vector<D3DXTechniqueInfo> techniques;
+  for (size_t t = 0; t < effect_->techniques.size(); ++t) {
+    techniques.push_back({effect_->techniques[t].name, programs_->TechniqueRuns(t),
+                          UINT(effect_->techniques[t].passes.size())});
+  }
+  SetTechniques(std::move(techniques));
 }
 
 GlEffect::~GlEffect() {
-  if (begun_ >= 0) End();
+  EndIfBegun();
   for (IDirect3DBaseTexture9*& texture : textures_) {
     if (texture != nullptr) texture->Release();
     texture = nullptr;
@@ -49,59 +54,16 @@ GlEffect::~GlEffect() {
   device_->Release();
 }
 
-int GlEffect::TechniqueIndex(D3DXHANDLE handle) const {
-  if (handle == nullptr) return -1;
-  const auto& techniques = effect_->techniques;
-  for (size_t t = 0; t < techniques.size(); ++t) {
-    if (techniques[t].name.c_str() == handle) return int(t);
+HRESULT GlEffect::BeginTechnique(size_t technique, DWORD flags) {
+  if ((flags & kGlEffectDoNotSaveState) == 0) {
+    saved_.Capture(device_, *effect_, effect_->techniques[technique]);
   }
-  for (size_t t = 0; t < techniques.size(); ++t) {
-    if (techniques[t].name == handle) return int(t);
-  }
-  return -1;
-}
-
-HRESULT GlEffect::FindNextValidTechnique(D3DXHANDLE hTechnique, D3DXHANDLE* pTechnique) {
-  if (pTechnique == nullptr) return D3DERR_INVALIDCALL;
-  *pTechnique = nullptr;
-  size_t next = 0;
-  if (hTechnique != nullptr) {
-    const int current = TechniqueIndex(hTechnique);
-    if (current < 0) return D3DERR_INVALIDCALL;
-    next = size_t(current) + 1;
-  }
-  for (; next < effect_->techniques.size(); ++next) {
-    if (programs_->TechniqueRuns(next)) {
-      *pTechnique = effect_->techniques[next].name.c_str();
-      return D3D_OK;
-    }
-  }
-  return S_FALSE;
-}
-
-HRESULT GlEffect::SetTechnique(D3DXHANDLE hTechnique) {
-  const int index = TechniqueIndex(hTechnique);
-  if (index < 0 || !programs_->TechniqueRuns(size_t(index))) return D3DERR_INVALIDCALL;
-  technique_ = index;
   return D3D_OK;
 }
 
-HRESULT GlEffect::Begin(UINT* pPasses, DWORD Flags) {
-  if (technique_ < 0) return D3DERR_INVALIDCALL;
-  // A second Begin without End ends the first, so its saved states are not lost.
-  if (begun_ >= 0) End();
-  const fx::EffectTechnique& technique = effect_->techniques[size_t(technique_)];
-  if ((Flags & kGlEffectDoNotSaveState) == 0) saved_.Capture(device_, *effect_, technique);
-  begun_ = technique_;
-  pass_ = -1;
-  if (pPasses != nullptr) *pPasses = UINT(technique.passes.size());
-  return D3D_OK;
-}
-
-HRESULT GlEffect::Pass(UINT Pass) {
-  if (begun_ < 0 || Pass >= draws_[size_t(begun_)].size()) return D3DERR_INVALIDCALL;
-  const fx::EffectPass& pass = effect_->techniques[size_t(begun_)].passes[Pass];
-  GlEffectProgram& draw = draws_[size_t(begun_)][Pass];
+HRESULT GlEffect::ApplyPass(size_t technique, UINT Pass) {
+  const fx::EffectPass& pass = effect_->techniques[technique].passes[Pass];
+  GlEffectProgram& draw = draws_[technique][Pass];
   if (draw.program == 0) return D3DERR_INVALIDCALL;
   device_->MakeCurrent();
   for (const fx::RenderStateSetting& setting : pass.render_states) {
@@ -109,29 +71,27 @@ HRESULT GlEffect::Pass(UINT Pass) {
   }
   for (const fx::SamplerBinding& binding : pass.samplers) {
     if (binding.sampler >= effect_->samplers.size()) continue;
-    for (const GlSamplerStateValue& state : gl_effect_sampler_states(effect_->samplers[binding.sampler])) {
+    for (const GlSamplerStateValue& state :
+         gl_effect_sampler_states(effect_->samplers[binding.sampler])) {
       device_->SetSamplerState(binding.unit, state.type, state.value);
     }
   }
-  pass_ = int(Pass);
-  BindPassTextures(nullptr);
+  BindPassTextures(technique, Pass, nullptr);
   parameters_->Bind();
   device_->SetEffectProgram(&draw);
   return D3D_OK;
 }
 
-HRESULT GlEffect::End() {
-  if (begun_ < 0) return D3DERR_INVALIDCALL;
-  if (PassActive()) device_->SetEffectProgram(nullptr);
+void GlEffect::EndTechnique(size_t technique, int pass) {
+  if (pass >= 0 && device_->EffectProgram() == &draws_[technique][size_t(pass)]) {
+    device_->SetEffectProgram(nullptr);
+  }
   saved_.Restore(device_);
-  begun_ = -1;
-  pass_ = -1;
-  return D3D_OK;
 }
 
 bool GlEffect::PassActive() const {
-  return begun_ >= 0 && pass_ >= 0 &&
-         device_->EffectProgram() == &draws_[size_t(begun_)][size_t(pass_)];
+  return BegunTechnique() >= 0 && CurrentPass() >= 0 &&
+         device_->EffectProgram() == &draws_[size_t(BegunTechnique())][size_t(CurrentPass())];
 }
 
 IDirect3DBaseTexture9* GlEffect::TextureFor(const std::string& textureName) const {
@@ -139,9 +99,8 @@ IDirect3DBaseTexture9* GlEffect::TextureFor(const std::string& textureName) cons
   return index >= 0 ? textures_[size_t(index)] : nullptr;
 }
 
-void GlEffect::BindPassTextures(const std::string* onlyTexture) {
-  if (begun_ < 0 || pass_ < 0) return;
-  const fx::EffectPass& pass = effect_->techniques[size_t(begun_)].passes[size_t(pass_)];
+void GlEffect::BindPassTextures(size_t technique, UINT passIndex, const std::string* onlyTexture) {
+  const fx::EffectPass& pass = effect_->techniques[technique].passes[passIndex];
   for (const fx::SamplerBinding& binding : pass.samplers) {
     if (binding.sampler >= effect_->samplers.size()) continue;
     const std::string& texture = effect_->samplers[binding.sampler].texture;
@@ -159,28 +118,36 @@ HRESULT GlEffect::Changed(HRESULT result) {
   return result;
 }
 
-HRESULT GlEffect::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
-  return Changed(parameters_->SetMatrix(hParameter, pMatrix));
+HRESULT GlEffect::StoreParameter(const D3DXParameterWrite& write) {
+  HRESULT result = D3DERR_INVALIDCALL;
+  switch (write.kind) {
+    case D3DXParameterWrite::Kind::Matrix:
+      result = parameters_->SetMatrix(write.name, static_cast<const D3DXMATRIX*>(write.data));
+      break;
+    case D3DXParameterWrite::Kind::MatrixArray:
+      result = parameters_->SetMatrixArray(write.name, static_cast<const D3DXMATRIX*>(write.data),
+                                           write.count);
+      break;
+    case D3DXParameterWrite::Kind::Value:
+      result = parameters_->SetValue(write.name, write.data, write.count);
+      break;
+  }
+  return Changed(result);
 }
 
-HRESULT GlEffect::SetMatrixArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix, UINT Count) {
-  return Changed(parameters_->SetMatrixArray(hParameter, pMatrix, Count));
-}
-
-HRESULT GlEffect::SetValue(D3DXHANDLE hParameter, const void* pData, UINT Bytes) {
-  return Changed(parameters_->SetValue(hParameter, pData, Bytes));
-}
-
-HRESULT GlEffect::SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTexture) {
-  const int index = hParameter != nullptr ? effect_->find_texture(hParameter) : -1;
-  if (index < 0 || (pTexture != nullptr && AsGlTexture(pTexture) == nullptr)) {
+HRESULT GlEffect::StoreTexture(D3DXHANDLE name, IDirect3DBaseTexture9* texture) {
+  const int index = effect_->find_texture(name);
+  if (index < 0 || (texture != nullptr && AsGlTexture(texture) == nullptr)) {
     return D3DERR_INVALIDCALL;
   }
   IDirect3DBaseTexture9*& held = textures_[size_t(index)];
-  if (pTexture != nullptr) pTexture->AddRef();
+  if (texture != nullptr) texture->AddRef();
   if (held != nullptr) held->Release();
-  held = pTexture;
-  if (PassActive()) BindPassTextures(&effect_->textures[size_t(index)].name);
+  held = texture;
+  if (PassActive()) {
+    BindPassTextures(size_t(BegunTechnique()), UINT(CurrentPass()),
+                     &effect_->textures[size_t(index)].name);
+  }
   return D3D_OK;
 }
 
@@ -198,7 +165,8 @@ HRESULT gl_create_effect_from_file(GlDevice& device, LPCSTR file, const D3DXMACR
   if (!compiled.compiled()) {
     if (errors != nullptr) {
       *errors = GlEffectBuffer::Create(compiled.messages.empty()
-                                           ? std::string(file) + ": error: the effect could not be compiled"
+                                           ? std::string(file) +
+                                                 ": error: the effect could not be compiled"
                                            : compiled.messages);
     }
     return D3DXERR_INVALIDDATA;

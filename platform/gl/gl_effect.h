@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/d3dx9.h"
+#include "platform/d3dx9_effect.h"
 #include "platform/fx/compiled_effect.h"
 #include "platform/gl/gl_effect_parameters.h"
 #include "platform/gl/gl_effect_programs.h"
@@ -11,28 +12,16 @@
 
 class GlDevice;
 
-// An effect on the OpenGL device: the early D3DX interface (Begin, Pass,
-// End) over the front end's compiled effect. Technique handles are the
-// techniques' names (the pointers FindNextValidTechnique hands out, or any
-// string equal to a name); parameter handles are parameter names. A pass
+// An effect on the OpenGL device: the effect core's techniques and rules
+// over the front end's compiled effect; parameter handles are parameter
+// names, and a technique runs when its passes link. A pass
 // draws with its GL program, parameter block, textures with their sampler
 // states and its render states until End, which puts the device's states
 // back and returns it to fixed-function drawing.
-class GlEffect final : public GlRefCounted<ID3DXEffect> {
+class GlEffect final : public D3DXEffectBase<GlRefCounted<ID3DXEffect>> {
  public:
   // Null when the GL objects cannot be made. Holds a reference to the device.
   static GlEffect* Create(GlDevice* device, std::shared_ptr<const fx::CompiledEffect> effect);
-
-  HRESULT FindNextValidTechnique(D3DXHANDLE hTechnique, D3DXHANDLE* pTechnique) override;
-  HRESULT SetTechnique(D3DXHANDLE hTechnique) override;
-  HRESULT Begin(UINT* pPasses, DWORD Flags) override;
-  HRESULT Pass(UINT Pass) override;
-  HRESULT End() override;
-
-  HRESULT SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) override;
-  HRESULT SetMatrixArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix, UINT Count) override;
-  HRESULT SetValue(D3DXHANDLE hParameter, const void* pData, UINT Bytes) override;
-  HRESULT SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTexture) override;
 
   const fx::CompiledEffect& Compiled() const { return *effect_; }
   const GlEffectParameters& Parameters() const { return *parameters_; }
@@ -42,10 +31,15 @@ class GlEffect final : public GlRefCounted<ID3DXEffect> {
   GlEffect(GlDevice* device, std::shared_ptr<const fx::CompiledEffect> effect);
   ~GlEffect() override;
 
-  // Index of the technique a handle names; -1 for none.
-  int TechniqueIndex(D3DXHANDLE handle) const;
+  HRESULT BeginTechnique(size_t technique, DWORD flags) override;
+  HRESULT ApplyPass(size_t technique, UINT pass) override;
+  void EndTechnique(size_t technique, int pass) override;
+  HRESULT StoreParameter(const D3DXParameterWrite& write) override;
+  HRESULT StoreTexture(D3DXHANDLE name, IDirect3DBaseTexture9* texture) override;
+
   IDirect3DBaseTexture9* TextureFor(const std::string& textureName) const;
-  void BindPassTextures(const std::string* onlyTexture);
+  void BindPassTextures(size_t technique, UINT pass, const std::string* onlyTexture);
+  // True while a pass of this effect is what the device draws with.
   bool PassActive() const;
   // After a parameter change inside a pass, the next draw must see it.
   HRESULT Changed(HRESULT result);
@@ -54,12 +48,8 @@ class GlEffect final : public GlRefCounted<ID3DXEffect> {
   std::shared_ptr<const fx::CompiledEffect> effect_;
   std::shared_ptr<GlEffectPrograms> programs_;
   std::unique_ptr<GlEffectParameters> parameters_;
-  std::vector<IDirect3DBaseTexture9*> textures_;  // one per texture parameter, held
+  std::vector<IDirect3DBaseTexture9*> textures_;     // one per texture parameter, held
   std::vector<std::vector<GlEffectProgram>> draws_;  // [technique][pass]
-
-  int technique_ = -1;  // selected by SetTechnique
-  int begun_ = -1;      // the technique between Begin and End
-  int pass_ = -1;       // the pass applied last within it
   GlEffectSavedStates saved_;
 };
 

@@ -4,8 +4,7 @@
 #include <memory>
 
 #include "platform/d3d9.h"
-#include "platform/d3d9_device_bindings.h"
-#include "platform/d3d9_device_state.h"
+#include "platform/d3d9_device.h"
 #include "platform/record/record_buffers.h"
 #include "platform/record/record_object.h"
 #include "platform/record/record_texture.h"
@@ -32,55 +31,15 @@ struct RecordBoundObjects {
   static const D3DSURFACE_DESC& Desc(const RecordSurface* surface) { return surface->Desc(); }
 };
 
-// A device of the recording backend. Every call is logged with its
-// arguments; the device keeps the state the calls set (render, texture-stage
-// and sampler states with Direct3D's defaults, transforms, target, viewport,
-// bindings, scene) so tests can read it back, and it refuses what Direct3D
-// refuses (see each call). It holds references to its Direct3D object, its
-// back buffer, the current target and everything bound, as Direct3D does.
-class RecordDevice final : public Recorded<IDirect3DDevice9> {
+// A device of the recording backend: the device core, with every call
+// logged with its arguments (and failed on purpose where the recorder's
+// failure plan says so). Tests read back the state the calls set. It holds references to its
+// Direct3D object, its back buffer, the current target and everything bound, as Direct3D does.
+class RecordDevice final : public D3D9Device<RecordBoundObjects, Recorded<IDirect3DDevice9>> {
  public:
   RecordDevice(std::shared_ptr<Recorder> recorder, Recorded<IDirect3D9>* direct3d, D3DDEVTYPE type,
                HWND focusWindow, DWORD behaviorFlags, const D3DPRESENT_PARAMETERS& parameters);
   ~RecordDevice() override;
-
-  HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
-                DWORD Stencil) override;
-  HRESULT BeginScene() override;
-  HRESULT EndScene() override;
-  HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
-                  const RGNDATA* pDirtyRegion) override;
-  HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
-  HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
-  HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
-  HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
-  HRESULT SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
-  HRESULT GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) override;
-  HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
-  HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
-  HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
-  HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) override;
-  HRESULT GetViewport(D3DVIEWPORT9* pViewport) override;
-  HRESULT SetViewport(const D3DVIEWPORT9* pViewport) override;
-  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                             IDirect3DVertexBuffer9** ppVertexBuffer,
-                             HANDLE* pSharedHandle) override;
-  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                            IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
-  HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
-                        D3DPOOL Pool, IDirect3DTexture9** ppTexture,
-                        HANDLE* pSharedHandle) override;
-  HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
-                          UINT OffsetInBytes, UINT Stride) override;
-  HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override;
-  HRESULT SetFVF(DWORD FVF) override;
-  HRESULT GetFVF(DWORD* pFVF) override;
-  HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
-  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
-                               UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
-                               UINT primCount) override;
-  HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                          const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) override;
 
   // A texture made without logging a CreateTexture call (the D3DX loader's
   // own creation); same checks and results as CreateTexture.
@@ -113,17 +72,22 @@ class RecordDevice final : public Recorded<IDirect3DDevice9> {
   bool InScene() const { return state_.InScene(); }
 
  private:
-  HRESULT CheckTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DPOOL pool,
-                       UINT* resolvedLevels) const;
+  // Logs the call, or fails it where the failure plan says so.
+  HRESULT Run(const D3D9Call& call, D3D9CallBody body) override;
+  // CreateTexture's work: MakeTexture above without a source file.
+  HRESULT MakeTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                      D3DPOOL pool, IDirect3DTexture9** texture) override;
+  HRESULT MakeVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                           IDirect3DVertexBuffer9** buffer) override;
+  HRESULT MakeIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DIndexBuffer9** buffer) override;
 
   Recorded<IDirect3D9>* direct3d_;  // held without logging, as bindings are
   D3DDEVTYPE type_;
   HWND focusWindow_;
   DWORD behaviorFlags_;
   D3DPRESENT_PARAMETERS parameters_;
-  D3D9DeviceState state_;
   RecordSurface* backBuffer_ = nullptr;
-  D3D9DeviceBindings<RecordBoundObjects> bindings_;
 };
 
 // The recording device behind an interface pointer; null for another backend.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/d3dx9.h"
+#include "platform/d3dx9_effect.h"
 #include "platform/record/record_object.h"
 #include "platform/record/record_texture.h"
 
@@ -24,44 +25,27 @@ class RecordBuffer final : public Recorded<ID3DXBuffer> {
 
 // An effect of the recording backend, shaped by its EffectSetup: techniques
 // "technique0", "technique1"... in file order (the invalid ones first), each
-// with the same number of passes. Parameter values and textures are kept by
-// name (textures with a reference, as D3DX does).
-class RecordEffect final : public Recorded<ID3DXEffect> {
+// with the same number of passes, under the effect core's rules, with every
+// call logged. Parameter values and textures are kept by name (textures
+// with a reference, as D3DX does).
+class RecordEffect final : public D3DXEffectBase<Recorded<ID3DXEffect>> {
  public:
   RecordEffect(std::shared_ptr<Recorder> recorder, std::string file, const EffectSetup& setup);
   ~RecordEffect() override;
 
-  HRESULT FindNextValidTechnique(D3DXHANDLE hTechnique, D3DXHANDLE* pTechnique) override;
-  HRESULT SetTechnique(D3DXHANDLE hTechnique) override;
-  HRESULT Begin(UINT* pPasses, DWORD Flags) override;
-  HRESULT Pass(UINT Pass) override;
-  HRESULT End() override;
-  HRESULT SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) override;
-  HRESULT SetMatrixArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix, UINT Count) override;
-  HRESULT SetValue(D3DXHANDLE hParameter, const void* pData, UINT Bytes) override;
-  HRESULT SetTexture(D3DXHANDLE hParameter, IDirect3DBaseTexture9* pTexture) override;
-
   const std::string& File() const { return file_; }
-  // -1 before SetTechnique.
-  int CurrentTechnique() const { return technique_; }
-  bool IsBegun() const { return begun_; }
-  // -1 while no pass is applied.
-  int CurrentPass() const { return pass_; }
   // The last bytes set for a parameter (empty when never set).
   std::vector<uint8_t> Value(const std::string& name) const;
   RecordTexture* TextureOf(const std::string& name) const;
 
  private:
-  int TechniqueIndex(D3DXHANDLE handle) const;
+  HRESULT Run(const D3D9Call& call, D3D9CallBody body) override;
+  HRESULT StoreParameter(const D3DXParameterWrite& write) override;
+  HRESULT StoreTexture(D3DXHANDLE name, IDirect3DBaseTexture9* texture) override;
   bool Accepts(D3DXHANDLE name, size_t bytes) const;
-  HRESULT Store(const Recorder::Call& call, D3DXHANDLE name, const void* data, size_t bytes);
 
   std::string file_;
   EffectSetup setup_;
-  std::vector<std::string> techniques_;
-  int technique_ = -1;
-  bool begun_ = false;
-  int pass_ = -1;
   std::map<std::string, std::vector<uint8_t>> values_;
   std::map<std::string, RecordTexture*> textures_;
 };

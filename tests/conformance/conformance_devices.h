@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
+#include "platform/gl/gl_backend.h"
 #include "platform/record/record_device.h"
 #include "platform/record/recording_backend.h"
 #include "tests/gl/gl_test_device.h"
@@ -16,9 +18,14 @@ inline constexpr UINT kConformanceHeight = 48;
 class GlConformanceDevice {
  public:
   static constexpr const char* kName = "gl";
+  // The suite's effect file's technique that cannot run.
+  static constexpr const char* kInvalidTechnique = "VertexOnly";
   bool ok() const { return gl_.ok(); }
   IDirect3DDevice9* device() const { return gl_.get(); }
   UINT MaxTextureSize() const { return UINT(gl_.gl()->Context()->MaxTextureSize()); }
+  GraphicsBackend& backend() { return gl_graphics_backend(); }
+  // The effect file is compiled for real; nothing to prepare.
+  void PrepareEffect(const std::string&) {}
 
  private:
   GlTestDevice gl_{kConformanceWidth, kConformanceHeight};
@@ -27,6 +34,7 @@ class GlConformanceDevice {
 class RecordConformanceDevice {
  public:
   static constexpr const char* kName = "record";
+  static constexpr const char* kInvalidTechnique = "technique0";
   RecordConformanceDevice() {
     backend_.recorder().SetMaxTextureSize(4096);
     direct3d_ = backend_.CreateDirect3D(32);
@@ -54,6 +62,17 @@ class RecordConformanceDevice {
   bool ok() const { return device_ != nullptr; }
   IDirect3DDevice9* device() const { return device_; }
   UINT MaxTextureSize() { return backend_.recorder().MaxTextureSize(); }
+  GraphicsBackend& backend() { return backend_; }
+  // Shapes the effect at `path` as the suite's effect file is: one
+  // technique that cannot run, then two of two passes, and its parameters.
+  void PrepareEffect(const std::string& path) {
+    EffectSetup setup;
+    setup.invalidTechniques = 1;
+    setup.validTechniques = 2;
+    setup.passes = 2;
+    setup.parameters = {{"World", 64}, {"Bones", 128}, {"Opacity", 4}, {"Map", 0}};
+    backend_.recorder().SetEffect(path, setup);
+  }
 
  private:
   RecordingBackend backend_;
@@ -69,6 +88,7 @@ class DeviceConformance : public ::testing::Test {
 
   IDirect3DDevice9* dev() { return backend_.device(); }
   UINT MaxTextureSize() { return backend_.MaxTextureSize(); }
+  Backend& backend() { return backend_; }
 
   // The references an object has, read without changing them.
   static ULONG References(IUnknown* object) {

@@ -9,86 +9,54 @@
 #include "platform/gl/gl_enums.h"
 #include "platform/gl/gl_fixed_function.h"
 
-TEST(GlTranslation, RenderStateEnumsWithSafeDefaults) {
+// One-to-one names are left to the pixel tests; here, the values Direct3D
+// does not define (each falls back to a harmless default) and the mappings
+// whose GL names mean something else.
+TEST(GlTranslation, UnknownValuesFallBackAndDifferentlyNamedOnesMapRight) {
   const struct {
-    DWORD d3d;
-    GLenum gl;
-  } compares[] = {{D3DCMP_NEVER, GL_NEVER},
-                  {D3DCMP_LESS, GL_LESS},
-                  {D3DCMP_EQUAL, GL_EQUAL},
-                  {D3DCMP_LESSEQUAL, GL_LEQUAL},
-                  {D3DCMP_GREATER, GL_GREATER},
-                  {D3DCMP_NOTEQUAL, GL_NOTEQUAL},
-                  {D3DCMP_GREATEREQUAL, GL_GEQUAL},
-                  {D3DCMP_ALWAYS, GL_ALWAYS},
-                  {0, GL_ALWAYS},
-                  {99, GL_ALWAYS}};
-  for (const auto& row : compares) EXPECT_EQ(gl_compare_func(row.d3d), row.gl) << row.d3d;
-
-  const struct {
-    DWORD d3d;
-    GLenum gl;
-  } blends[] = {{D3DBLEND_ZERO, GL_ZERO},
-                {D3DBLEND_ONE, GL_ONE},
-                {D3DBLEND_SRCALPHA, GL_SRC_ALPHA},
-                {D3DBLEND_INVSRCALPHA, GL_ONE_MINUS_SRC_ALPHA},
-                {D3DBLEND_DESTCOLOR, GL_DST_COLOR},
-                {D3DBLEND_INVDESTALPHA, GL_ONE_MINUS_DST_ALPHA},
-                {D3DBLEND_BLENDFACTOR, GL_CONSTANT_COLOR},
-                {0, GL_ONE},
-                {77, GL_ONE}};
-  for (const auto& row : blends) EXPECT_EQ(gl_blend_factor(row.d3d), row.gl) << row.d3d;
-
-  EXPECT_EQ(gl_blend_equation(D3DBLENDOP_REVSUBTRACT), GLenum(GL_FUNC_REVERSE_SUBTRACT));
-  EXPECT_EQ(gl_blend_equation(D3DBLENDOP_MAX), GLenum(GL_MAX));
-  EXPECT_EQ(gl_blend_equation(0), GLenum(GL_FUNC_ADD));
-  // Direct3D's saturating and wrapping steps are GL's plain and _WRAP ones.
-  EXPECT_EQ(gl_stencil_op(D3DSTENCILOP_INCRSAT), GLenum(GL_INCR));
-  EXPECT_EQ(gl_stencil_op(D3DSTENCILOP_INCR), GLenum(GL_INCR_WRAP));
-  EXPECT_EQ(gl_stencil_op(D3DSTENCILOP_DECR), GLenum(GL_DECR_WRAP));
-  EXPECT_EQ(gl_stencil_op(42), GLenum(GL_KEEP));
-  EXPECT_EQ(gl_polygon_mode(D3DFILL_WIREFRAME), GLenum(GL_LINE));
-  EXPECT_EQ(gl_polygon_mode(D3DFILL_POINT), GLenum(GL_POINT));
-  EXPECT_EQ(gl_polygon_mode(0), GLenum(GL_FILL));
+    const char* what;
+    GLenum got, expected;
+  } cases[] = {
+      {"compare 0", gl_compare_func(0), GL_ALWAYS},
+      {"compare 99", gl_compare_func(99), GL_ALWAYS},
+      {"blend 0", gl_blend_factor(0), GL_ONE},
+      {"blend 77", gl_blend_factor(77), GL_ONE},
+      {"blend factor", gl_blend_factor(D3DBLEND_BLENDFACTOR), GL_CONSTANT_COLOR},
+      {"blend op 0", gl_blend_equation(0), GL_FUNC_ADD},
+      {"reverse subtract", gl_blend_equation(D3DBLENDOP_REVSUBTRACT), GL_FUNC_REVERSE_SUBTRACT},
+      // Direct3D's saturating and wrapping steps are GL's plain and _WRAP ones.
+      {"stencil incrsat", gl_stencil_op(D3DSTENCILOP_INCRSAT), GL_INCR},
+      {"stencil incr", gl_stencil_op(D3DSTENCILOP_INCR), GL_INCR_WRAP},
+      {"stencil decr", gl_stencil_op(D3DSTENCILOP_DECR), GL_DECR_WRAP},
+      {"stencil 42", gl_stencil_op(42), GL_KEEP},
+      {"fill 0", gl_polygon_mode(0), GL_FILL},
+      {"address 0", gl_address_mode(0), GL_REPEAT},
+      {"anisotropic magnification", gl_mag_filter(D3DTEXF_ANISOTROPIC), GL_LINEAR},
+      // Mip filter NONE samples level 0 only, whatever the chain.
+      {"min point, no mips", gl_min_filter(D3DTEXF_POINT, D3DTEXF_NONE), GL_NEAREST},
+      {"min linear, no mips", gl_min_filter(D3DTEXF_LINEAR, D3DTEXF_NONE), GL_LINEAR},
+      {"min linear, point mips", gl_min_filter(D3DTEXF_LINEAR, D3DTEXF_POINT),
+       GL_LINEAR_MIPMAP_NEAREST},
+      {"min point, linear mips", gl_min_filter(D3DTEXF_POINT, D3DTEXF_LINEAR),
+       GL_NEAREST_MIPMAP_LINEAR},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
 
   // Front faces are Direct3D's (clockwise) ones: CCW culls GL's back faces.
   EXPECT_TRUE(gl_cull(D3DCULL_CCW).enabled);
   EXPECT_EQ(gl_cull(D3DCULL_CCW).face, GLenum(GL_BACK));
-  EXPECT_TRUE(gl_cull(D3DCULL_CW).enabled);
   EXPECT_EQ(gl_cull(D3DCULL_CW).face, GLenum(GL_FRONT));
   EXPECT_FALSE(gl_cull(D3DCULL_NONE).enabled);
   EXPECT_FALSE(gl_cull(0).enabled);
 
   GLenum mode = 0;
-  const D3DPRIMITIVETYPE types[] = {D3DPT_POINTLIST,    D3DPT_LINELIST,      D3DPT_LINESTRIP,
-                                    D3DPT_TRIANGLELIST, D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN};
-  const GLenum modes[] = {GL_POINTS,    GL_LINES,          GL_LINE_STRIP,
-                          GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
-  for (int i = 0; i < 6; ++i) {
-    ASSERT_TRUE(gl_primitive_mode(types[i], &mode));
-    EXPECT_EQ(mode, modes[i]);
-  }
+  EXPECT_TRUE(gl_primitive_mode(D3DPT_TRIANGLEFAN, &mode));
+  EXPECT_EQ(mode, GLenum(GL_TRIANGLE_FAN));
   EXPECT_FALSE(gl_primitive_mode(static_cast<D3DPRIMITIVETYPE>(0), &mode));
   EXPECT_FALSE(gl_primitive_mode(static_cast<D3DPRIMITIVETYPE>(7), &mode));
 }
 
-TEST(GlTranslation, SamplerStatesAndTextureFormats) {
-  EXPECT_EQ(gl_address_mode(D3DTADDRESS_WRAP), GL_REPEAT);
-  EXPECT_EQ(gl_address_mode(D3DTADDRESS_MIRROR), GL_MIRRORED_REPEAT);
-  EXPECT_EQ(gl_address_mode(D3DTADDRESS_CLAMP), GL_CLAMP_TO_EDGE);
-  EXPECT_EQ(gl_address_mode(D3DTADDRESS_BORDER), GL_CLAMP_TO_BORDER);
-  EXPECT_EQ(gl_address_mode(0), GL_REPEAT);
-  EXPECT_EQ(gl_mag_filter(D3DTEXF_POINT), GL_NEAREST);
-  EXPECT_EQ(gl_mag_filter(D3DTEXF_LINEAR), GL_LINEAR);
-  EXPECT_EQ(gl_mag_filter(D3DTEXF_ANISOTROPIC), GL_LINEAR);
-  // Mip filter NONE samples level 0 only, whatever the chain.
-  EXPECT_EQ(gl_min_filter(D3DTEXF_POINT, D3DTEXF_NONE), GL_NEAREST);
-  EXPECT_EQ(gl_min_filter(D3DTEXF_LINEAR, D3DTEXF_NONE), GL_LINEAR);
-  EXPECT_EQ(gl_min_filter(D3DTEXF_POINT, D3DTEXF_POINT), GL_NEAREST_MIPMAP_NEAREST);
-  EXPECT_EQ(gl_min_filter(D3DTEXF_LINEAR, D3DTEXF_POINT), GL_LINEAR_MIPMAP_NEAREST);
-  EXPECT_EQ(gl_min_filter(D3DTEXF_POINT, D3DTEXF_LINEAR), GL_NEAREST_MIPMAP_LINEAR);
-  EXPECT_EQ(gl_min_filter(D3DTEXF_LINEAR, D3DTEXF_LINEAR), GL_LINEAR_MIPMAP_LINEAR);
-
+TEST(GlTranslation, TextureFormats) {
   GlTextureFormat format;
   ASSERT_TRUE(gl_texture_format(D3DFMT_A8R8G8B8, &format));
   // ARGB words are B, G, R, A bytes.

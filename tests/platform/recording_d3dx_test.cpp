@@ -11,12 +11,8 @@
 
 namespace {
 
-std::string Le32(uint32_t v) {
-  return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-}
-std::string Be32(uint32_t v) {
-  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
+std::string Le32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+std::string Be32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 
 std::string BmpHeader(int32_t width, int32_t height) {
   return "BM" + Le32(0) + Le32(0) + Le32(54) + Le32(40) + Le32(uint32_t(width)) +
@@ -60,8 +56,8 @@ class RecordingD3DXTest : public ::testing::Test {
   HRESULT Load(const std::string& path, UINT size, D3DPOOL pool, IDirect3DTexture9** texture,
                D3DXIMAGE_INFO* info = nullptr) {
     return D3DXCreateTextureFromFileExA(device_, path.c_str(), size, size, D3DX_DEFAULT, 0,
-                                        D3DFMT_A8R8G8B8, pool, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                        info, nullptr, texture);
+                                        D3DFMT_A8R8G8B8, pool, D3DX_DEFAULT, D3DX_DEFAULT, 0, info,
+                                        nullptr, texture);
   }
 
   TempDir dir_;
@@ -148,64 +144,29 @@ TEST_F(RecordingD3DXTest, TextureFilesLoadWithTheirHeaderSizeOrTheRequestedOne) 
   EXPECT_EQ(call->u(7), D3DPOOL_SYSTEMMEM);
 }
 
-TEST_F(RecordingD3DXTest, EffectsFollowTheirSetup) {
+// The rules of the effect calls are in the conformance suite; here, what
+// the recorder keeps for tests to read.
+TEST_F(RecordingD3DXTest, EffectsKeepTheBytesOfEachParameter) {
   const std::string path = dir_.file("model.fx");
   write_whole_file(path, "// effect source");
   EffectSetup setup;
-  setup.invalidTechniques = 1;
-  setup.validTechniques = 2;
-  setup.passes = 3;
-  setup.parameters = {{"World", 64}, {"matrixBone", 64 * 2}, {"g_txScene", 0}};
+  setup.parameters = {{"World", 64}, {"matrixBone", 64 * 2}};
   rec().SetEffect(path, setup);
-
   ID3DXEffect* effect = nullptr;
-  ID3DXBuffer* errors = nullptr;
   ASSERT_EQ(D3DXCreateEffectFromFileA(device_, path.c_str(), nullptr, nullptr, 0, nullptr, &effect,
-                                      &errors),
+                                      nullptr),
             D3D_OK);
-  EXPECT_EQ(errors, nullptr);
-
-  // The invalid first technique is skipped; the list ends with S_FALSE.
-  D3DXHANDLE first = nullptr, second = nullptr, third = nullptr;
-  ASSERT_EQ(effect->FindNextValidTechnique(nullptr, &first), S_OK);
-  EXPECT_STREQ(first, "technique1");
-  ASSERT_EQ(effect->FindNextValidTechnique(first, &second), S_OK);
-  EXPECT_STREQ(second, "technique2");
-  EXPECT_EQ(effect->FindNextValidTechnique(second, &third), S_FALSE);
-  EXPECT_EQ(third, nullptr);
-
-  UINT passes = 0;
-  ASSERT_EQ(effect->SetTechnique(first), D3D_OK);
-  ASSERT_EQ(effect->Begin(&passes, 0), D3D_OK);
-  EXPECT_EQ(passes, 3u);
-  EXPECT_EQ(effect->Pass(2), D3D_OK);
-  EXPECT_EQ(effect->Pass(3), D3DERR_INVALIDCALL);
-  EXPECT_EQ(effect->End(), D3D_OK);
-  EXPECT_EQ(effect->End(), D3DERR_INVALIDCALL);
-  EXPECT_EQ(effect->Pass(0), D3DERR_INVALIDCALL);
-
-  // Declared parameters take at most their size; others are unknown.
-  Matrix4 bones[3];
+  Matrix4 bones[2];
   bones[1].m[5] = 42.0f;
   EXPECT_EQ(effect->SetMatrixArray("matrixBone", bones, 2), D3D_OK);
-  EXPECT_EQ(effect->SetMatrixArray("matrixBone", bones, 3), D3DERR_INVALIDCALL);
-  EXPECT_EQ(effect->SetMatrix("CamViewProj", &bones[0]), D3DERR_INVALIDCALL);
   auto* record = dynamic_cast<RecordEffect*>(effect);
   ASSERT_NE(record, nullptr);
   ASSERT_EQ(record->Value("matrixBone").size(), 128u);
   float stored = 0.0f;
   std::memcpy(&stored, record->Value("matrixBone").data() + 64 + 5 * 4, 4);
   EXPECT_EQ(stored, 42.0f);
-
-  // A texture parameter keeps its texture alive until the effect goes.
-  IDirect3DTexture9* texture = nullptr;
-  ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-            D3D_OK);
-  ASSERT_EQ(effect->SetTexture("g_txScene", texture), D3D_OK);
-  texture->Release();
-  EXPECT_EQ(rec().Live(RecordKind::Texture), 1);
+  EXPECT_TRUE(record->Value("World").empty()) << "never set";
   effect->Release();
-  EXPECT_EQ(rec().Live(RecordKind::Texture), 0);
 }
 
 TEST_F(RecordingD3DXTest, EffectFailuresCarryCompilerTextOnlyWhenThereIsSome) {
