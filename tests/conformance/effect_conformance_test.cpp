@@ -97,7 +97,7 @@ TYPED_TEST(EffectConformance, BeginPassAndEndFollowEachOther) {
          return fx->SetMatrix("World", &world);
        },
        D3D_OK},
-      {"second Begin ends the first", [&] { return fx->Begin(&passes, 0); }, D3D_OK},
+      {"Begin again, ending the first", [&] { return fx->Begin(&passes, 0); }, D3D_OK},
       {"Pass of the new Begin", [&] { return fx->Pass(0); }, D3D_OK},
       {"End", [&] { return fx->End(); }, D3D_OK},
       {"End again", [&] { return fx->End(); }, D3DERR_INVALIDCALL},
@@ -109,7 +109,7 @@ TYPED_TEST(EffectConformance, BeginPassAndEndFollowEachOther) {
     passes = 0;
     const HRESULT result = s.call();
     EXPECT_EQ(result, s.result) << s.step;
-    if (result == D3D_OK && std::string(s.step).find("Begin") != std::string::npos) {
+    if (result == D3D_OK && std::string(s.step).starts_with("Begin")) {
       EXPECT_EQ(passes, 2u) << s.step;
     }
   }
