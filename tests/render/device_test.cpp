@@ -78,7 +78,7 @@ TEST_F(DeviceCreation, NoDirect3DObjectMeansNoDevice) {
   EXPECT_EQ(g_device, nullptr);
 }
 
-TEST_F(DeviceCreation, PresentationParametersAndDefaultStatesInOrder) {
+TEST_F(DeviceCreation, PresentationParametersAndTheStatesItSets) {
   CDevice device;
   ASSERT_EQ(device.Create(800, 600, false, Window()), 1);
   EXPECT_EQ(g_screenWidth, 800);
@@ -102,17 +102,10 @@ TEST_F(DeviceCreation, PresentationParametersAndDefaultStatesInOrder) {
   EXPECT_EQ(p.PresentationInterval, D3DPRESENT_INTERVAL_IMMEDIATE);
   EXPECT_EQ(rec().Log().First("CreateDevice")->u(3), D3DCREATE_HARDWARE_VERTEXPROCESSING);
 
-  std::vector<const CallRecord*> states = rec().Log().Named("SetRenderState");
-  ASSERT_EQ(states.size(), 3u);
-  EXPECT_EQ(states[0]->u(0), D3DRS_ZENABLE);
-  EXPECT_EQ(states[0]->u(1), D3DZB_TRUE);
-  EXPECT_EQ(states[1]->u(0), D3DRS_CULLMODE);
-  EXPECT_EQ(states[1]->u(1), D3DCULL_NONE);
-  EXPECT_EQ(states[2]->u(0), D3DRS_LIGHTING);
-  EXPECT_EQ(states[2]->u(1), 0u);
-  EXPECT_EQ(rec().Log().Ops(),
-            (std::vector<std::string>{"Direct3DCreate9", "CreateDevice", "SetRenderState",
-                                      "SetRenderState", "SetRenderState"}));
+  const RecordDevice* made = AsRecordDevice(g_device);
+  EXPECT_EQ(made->RenderState(D3DRS_ZENABLE), DWORD(D3DZB_TRUE));
+  EXPECT_EQ(made->RenderState(D3DRS_CULLMODE), DWORD(D3DCULL_NONE));
+  EXPECT_EQ(made->RenderState(D3DRS_LIGHTING), 0u);
 }
 
 TEST_F(DeviceCreation, SecondCreateReleasesTheFirstObjects) {
@@ -201,7 +194,22 @@ TEST_F(DeviceUtilities, FrameCallsAndBindings) {
 
 TEST_F(DeviceUtilities, PointsAreUnlitSpritesWithTheirColour) {
   const Vector3 points[3] = {{1, 2, 3}, {-4, 5, 6}, {7, 8, -9}};
-  const size_t mark = log().Size();
+  const D3DRENDERSTATETYPE watched[] = {D3DRS_LIGHTING,     D3DRS_POINTSPRITEENABLE,
+                                        D3DRS_POINTSCALEENABLE, D3DRS_POINTSCALE_A,
+                                        D3DRS_POINTSCALE_B, D3DRS_POINTSCALE_C};
+  struct {
+    std::vector<DWORD> states, stage0;
+    DWORD fvf = 0, stage1 = 0;
+  } at;  // what is in force when the points are drawn
+  rec().Watch("DrawPrimitiveUP", [&](const CallRecord&) {
+    for (D3DRENDERSTATETYPE state : watched) at.states.push_back(recorded().RenderState(state));
+    for (D3DTEXTURESTAGESTATETYPE type : {D3DTSS_COLORARG1, D3DTSS_COLORARG2, D3DTSS_COLOROP}) {
+      at.stage0.push_back(recorded().TextureStageState(0, type));
+    }
+    at.stage1 = recorded().TextureStageState(1, D3DTSS_COLOROP);
+    at.fvf = recorded().FVF();
+  });
+  const std::vector<DWORD> expected = {0, 1, 1, std::bit_cast<DWORD>(10000.0f), 0, 0};
   device.DrawPoints(points, 3, 0x80FF0000);
 
   const CallRecord* draw = log().Last("DrawPrimitiveUP");
@@ -218,35 +226,10 @@ TEST_F(DeviceUtilities, PointsAreUnlitSpritesWithTheirColour) {
     EXPECT_EQ(vertices[i].color, 0x80FF0000u);
   }
 
-  // Lighting off, sprites on with their scale, the format, the stages; sprites
-  // off after the draw.
-  std::vector<std::pair<uint64_t, uint64_t>> states;
-  for (size_t i = mark; i < log().Size(); ++i) {
-    const CallRecord& call = log().All()[i];
-    if (call.op == "SetRenderState") states.emplace_back(call.u(0), call.u(1));
-  }
-  const std::vector<std::pair<uint64_t, uint64_t>> expected = {
-      {D3DRS_LIGHTING, 0},
-      {D3DRS_POINTSPRITEENABLE, 1},
-      {D3DRS_POINTSCALEENABLE, 1},
-      {D3DRS_POINTSCALE_A, std::bit_cast<DWORD>(10000.0f)},
-      {D3DRS_POINTSCALE_B, 0},
-      {D3DRS_POINTSCALE_C, 0},
-      {D3DRS_POINTSPRITEENABLE, 0},
-  };
-  EXPECT_EQ(states, expected);
-  EXPECT_EQ(log().Last("SetFVF")->u(0), 0x42u);
-  std::vector<std::vector<uint64_t>> stages;
-  for (const CallRecord* call : log().Named("SetTextureStageState")) {
-    stages.push_back({call->u(0), call->u(1), call->u(2)});
-  }
-  const std::vector<std::vector<uint64_t>> expectedStages = {
-      {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
-      {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-      {0, D3DTSS_COLOROP, D3DTOP_SELECTARG2},
-      {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
-  };
-  EXPECT_EQ(stages, expectedStages);
+  EXPECT_EQ(at.states, expected) << "lighting off, scaled sprites on at the draw";
+  EXPECT_EQ(at.fvf, 0x42u);
+  EXPECT_EQ(at.stage0, (std::vector<DWORD>{D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2}));
+  EXPECT_EQ(at.stage1, DWORD(D3DTOP_DISABLE));
   EXPECT_EQ(recorded().RenderState(D3DRS_POINTSPRITEENABLE), 0u);
   // Turning sprites off leaves the scale as it was.
   EXPECT_EQ(recorded().RenderState(D3DRS_POINTSCALE_A), std::bit_cast<DWORD>(10000.0f));
@@ -286,12 +269,8 @@ TEST_F(DeviceUtilities, LineStripsOpenAndClosed) {
 
   // One point: the states, but nothing drawn.
   const size_t draws = log().Count("DrawPrimitiveUP");
-  const size_t mark = log().Size();
   device.DrawLineStrip(points, 1, 0xFF00FF00, true);
   EXPECT_EQ(log().Count("DrawPrimitiveUP"), draws);
-  EXPECT_EQ(log().Ops(mark), (std::vector<std::string>{"SetFVF", "SetTextureStageState",
-                                                       "SetTextureStageState",
-                                                       "SetTextureStageState"}));
   EXPECT_EQ(recorded().TextureStageState(0, D3DTSS_COLORARG1), D3DTA_DIFFUSE);
   EXPECT_EQ(recorded().TextureStageState(0, D3DTSS_COLOROP), D3DTOP_SELECTARG1);
   // Lighting and sprites are left alone.
@@ -303,12 +282,7 @@ TEST_F(DeviceUtilities, ScreenQuadCoversHalfAPixelMoreOnEachSide) {
   device.DrawScreenQuad(0, 0, 400, 512, &texture);  // no texture held: binds null
   ASSERT_TRUE(texture.CreateRenderTarget(512, 512, D3DFMT_R32F));
   device.DrawScreenQuad(0, 0, 400, 512, nullptr);  // no wrapper: nothing at all
-  const size_t mark = log().Size();
   device.DrawScreenQuad(0, 0, 400, 512, &texture);
-  EXPECT_EQ(log().Ops(mark),
-            (std::vector<std::string>{"SetTextureStageState", "SetTextureStageState",
-                                      "SetTextureStageState", "SetTextureStageState", "SetFVF",
-                                      "SetTexture", "DrawPrimitiveUP"}));
   const CallRecord* draw = log().Last("DrawPrimitiveUP");
   EXPECT_EQ(draw->u(0), D3DPT_TRIANGLESTRIP);
   EXPECT_EQ(draw->u(1), 2u);
