@@ -21,6 +21,7 @@
 #include "import/staged_output.h"
 #include "import/texture_export.h"
 #include "import/up_axis.h"
+#include "import/view_fit.h"
 #include "import/viewer_files.h"
 #include "tools/model_writer/model_writer.h"
 #include "tools/model_writer/script_writer.h"
@@ -34,10 +35,6 @@ constexpr int kScriptTopLevelReads = 64;
 constexpr int kOtherScriptCommands = 5;   // t, b, e, T, S
 constexpr int kViewerStartAnimation = 2;  // the viewer shows the third clip first
 constexpr uintmax_t kLongInputBytes = 1u << 20;
-// Where a fitted model's centre goes: right of the origin, where the shadow-map
-// display leaves it visible, and moved along the wall so that the gap to the
-// wall stays as it is at the origin.
-constexpr Vec3d kViewerPlace{1.5, 0.0, -1.5};
 
 constexpr unsigned kImportSteps = aiProcess_Triangulate | aiProcess_GenSmoothNormals |
                                   aiProcess_SortByPType | aiProcess_ValidateDataStructure |
@@ -245,7 +242,7 @@ bool ModelConversion::assemble() {
   AssemblyOptions assembly;
   assembly.simplify = options_.simplify;
   assembly.fitSize = options_.fitSize;
-  assembly.fitCentre = kViewerPlace;
+  assembly.fitCentre = view_room::kPlace;
   UpAxis up;
   parseUpAxis(upAxis_, &up);
   assembly.orientation = outputOrientation(up);

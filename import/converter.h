@@ -27,7 +27,9 @@ struct ConvertOptions {
   std::string executablePath;  // for finding the effect files beside the program
   double framesPerSecond = 30.0;
   double simplify = -1.0;  // below 0: keep every triangle; 0: to fit one file; else the share kept
-  double fitSize = 4.4;    // diagonal of the model's bounding box; 0 keeps its units and place
+  // Diagonal of the model's bounding box; 0 keeps its units and place;
+  // kFitToView fills a fixed share of the viewer's view.
+  double fitSize = kFitToView;
   bool shadowVolume = false;
   bool check = true;
   bool progress = false;  // a line per stage even for inputs under 1 MB

@@ -9,6 +9,7 @@
 #include "import/material_records.h"
 #include "import/model_parts.h"
 #include "import/simplify.h"
+#include "import/view_fit.h"
 
 namespace {
 
@@ -68,7 +69,8 @@ std::string withThousands(int64_t value) {
 }
 
 // Scales the rest pose's bounding box (after the orientation) to a diagonal
-// of fitSize around its centre and moves that centre to the given place.
+// of fitSize around its centre and moves that centre to the given place; a
+// negative fitSize sizes and places it by the viewer's view instead.
 Mat4d fitTransform(const SourceModel& source, const Mat4d& orientation, double fitSize,
                    const Vec3d& centre, double* size) {
   const std::vector<std::vector<Vec3d>> rest =
@@ -87,6 +89,12 @@ Mat4d fitTransform(const SourceModel& source, const Mat4d& orientation, double f
     return Mat4d{};
   }
   const double diagonal = length(high - low);
+  if (fitSize < 0.0) {
+    const ViewFit fit = fitToView(high - low);
+    *size = diagonal * fit.scale;
+    return Mat4d::translation((low + high) * -0.5) * Mat4d::scaling(fit.scale) *
+           Mat4d::translation(fit.centre);
+  }
   if (!(fitSize > 0.0) || !(diagonal > 0.0)) {
     *size = diagonal;
     return Mat4d{};

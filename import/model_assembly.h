@@ -63,10 +63,12 @@ inline constexpr int kMaxModelParts = 24;
 // Where the model goes: it is turned by orientation (a rotation in the
 // output space that stands it upright), then the rest pose's bounding box is
 // scaled to a diagonal of fitSize and centred on fitCentre; a fitSize of 0
-// keeps the source's units and place.
+// keeps the source's units and place; kFitToView (the default) sizes and
+// places it so that it fills a fixed share of the viewer's view.
+inline constexpr double kFitToView = -1.0;
 struct AssemblyOptions {
   double simplify = -1.0;  // below 0: keep every triangle; 0: to fit one file; else the share kept
-  double fitSize = 4.4;
+  double fitSize = kFitToView;
   Vec3d fitCentre;
   Mat4d orientation;
 };

@@ -95,6 +95,26 @@ check_baseline demo-walker-shadow-map-pcf "$data/bin/walker.x_out" --animation-i
 check_baseline skinned-x "$models/X/BCN_Epileptic.X" --animation-time=0.5
 check_baseline static-collada "$models/Collada/duck.dae"
 check_baseline static-ms3d "$models/MS3D/jeep1.ms3d"
+# Three materials: a green, a lavender and a textured teapot.
+check_baseline multi-material "$models/Collada/teapots.DAE"
+# Over 65,535 indices: drawn from six model files at once.
+check_baseline parts-gltf "$models/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb"
+
+# Each material keeps its own colour: the green and the lavender teapot are
+# both in the picture (one material for all would leave one colour).
+check_material_colours() {
+  local name="multi-material: each material shows its own colour" image="$out/multi-material.png"
+  [ -f "$image" ] || return
+  local green lavender
+  green=$(count_px "$image" 150x80+180+110 'g>r+0.15 && g>b+0.15')
+  lavender=$(count_px "$image" 150x80+180+110 'b>r+0.06 && b>g+0.06 && r>0.12 && g>0.12')
+  if [ "$green" -gt 300 ] && [ "$lavender" -gt 40 ]; then
+    pass "$name ($green green, $lavender lavender px)"
+  else
+    fail "$name" "$green green and $lavender lavender px"
+  fi
+}
+check_material_colours
 
 check_animation_time() {
   local name="--animation-time: two times differ, one time twice is the same image"

@@ -9,6 +9,7 @@
 #include <set>
 #include <utility>
 
+#include "import/view_fit.h"
 #include "tests/import/conversion_support.h"
 #include "tools/meshinfo/model_validation.h"
 
@@ -106,18 +107,19 @@ TEST(RealModelConversion, TexturedBoxIsRigidKeepsItsTextureAndFacesOutward) {
   EXPECT_TRUE(box.bones.empty());
   ASSERT_EQ(box.positions.size(), 24u);
   ASSERT_EQ(box.indices.size(), 36u);
-  // Fitted: a bounding-box diagonal of 4.4 round the viewer's place for models.
+  // Fitted by the view: its width or height fills the view's share at its
+  // front, right of the origin.
   Vector3 low = box.positions[0], high = box.positions[0];
   for (const Vector3& p : box.positions) {
     low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
     high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
   }
   const Vector3 size = minus(high, low);
-  EXPECT_NEAR(std::sqrt(size.x * size.x + size.y * size.y + size.z * size.z), 4.4, 1e-5);
   const Vector3 centre{(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2};
-  EXPECT_NEAR(centre.x, 1.5, 1e-5);
-  EXPECT_NEAR(centre.y, 0.0, 1e-5);
-  EXPECT_NEAR(centre.z, -1.5, 1e-5);
+  const double viewHeight = 2.0 * view_room::kHalfViewTangent * (low.z - view_room::kEye.z);
+  EXPECT_NEAR(std::max(size.x, size.y) / viewHeight, kViewShare, 1e-3);
+  EXPECT_NEAR(centre.x, view_room::kPlace.x, 1e-5);
+  EXPECT_NEAR(centre.y, view_room::kPlace.y, 1e-5);
   // Left-handed with clockwise front faces: the corners' cross product, and
   // the normals, point away from the centre of the (convex) box.
   for (size_t t = 0; t < box.indices.size(); t += 3) {
@@ -152,4 +154,26 @@ TEST(RealModelConversion, EmbeddedTextureIsExtracted) {
   const std::string png =
       read_whole_file((dir.path() / "texture" / "BoxTextured_colour.png").string());
   EXPECT_EQ(png.substr(0, 4), "\x89PNG");
+}
+
+TEST(RealModelConversion, AModelOverTheIndexLimitConvertsIntoPartsThatEachValidate) {
+  const char* file = "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb";
+  SKIP_WITHOUT_TEST_MODEL(file);
+  TempDir dir;
+  const ConversionRun run = runConversion(optionsFor(testModel(file), dir.path().string()));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(run.summary.triangles * 3, kMaxIndexCount);
+  ASSERT_GT(run.summary.parts, 1);
+  EXPECT_TRUE(run.summary.checked);
+  // The first file names every other; each is a valid model of its own.
+  const fs::path bin = dir.path() / "bin";
+  EXPECT_EQ(validateModel(run.summary.modelPath), std::vector<std::string>{});
+  int named = 0;
+  for (const std::string& line :
+       textLines(read_whole_file((bin / "2CylinderEngine.txt").string()))) {
+    if (line.rfind("p ", 0) != 0) continue;
+    ++named;
+    EXPECT_EQ(validateModel((bin / line.substr(2)).string()), std::vector<std::string>{}) << line;
+  }
+  EXPECT_EQ(named, run.summary.parts - 1);
 }
