@@ -350,6 +350,7 @@ class EffectParser {
     }
     function.return_type = text(type_first, open - 2);
     size_t close = skip_balanced(open) - 1;
+    if (!check_function_tail(function.name, close + 1, body)) return;
     if (close + 1 < body && at(close + 1).is(':'))
       function.return_semantic = text(close + 1, body - 1);
     size_t parameter_first = open + 1;
@@ -404,6 +405,16 @@ class EffectParser {
     std::string out;
     for (size_t i = first; i < end; ++i) out += at(i).text;
     return out;
+  }
+
+  // Between a function's parameters and its body or ';' only a semantic may
+  // stand; the compiler's recovery would declare the words found there.
+  bool check_function_tail(const std::string& function, size_t i, size_t end) {
+    if (i < end && at(i).is(':') && i + 1 < end && at(i + 1).is_identifier()) i += 2;
+    if (i >= end) return true;
+    error(at(i), "unexpected '" + std::string(at(i).text) + "' after the parameters of '" +
+                     function + "'");
+    return false;
   }
 
   // "type name ... {" without parentheses is no function (a state block, or
@@ -461,7 +472,10 @@ class EffectParser {
 
     while (i < end && at(i).is_identifier()) {
       const Token& name = at(i++);
-      if (at(i).is('(')) return;  // a function prototype
+      if (at(i).is('(')) {  // a function prototype
+        check_function_tail(std::string(name.text), skip_balanced(i), end);
+        return;
+      }
       const size_t array_first = i;
       while (at(i).is('[')) i = skip_balanced(i);
       if (!check_redefinition(name, type + joined(array_first, i))) return;
@@ -659,7 +673,7 @@ class EffectParser {
   std::string& messages_;
   size_t pos_ = 0;
   bool failed_ = false;
-  std::vector<const Token*> sampler_tokens_;  // where each sampler is declared
+  std::vector<const Token*> sampler_tokens_;         // where each sampler is declared
   std::map<std::string, std::string> global_types_;  // name -> type and array size of each global
 };
 

@@ -10,30 +10,32 @@ namespace fx {
 namespace {
 
 const char kEffect[] =
-    "float4x4 World : WORLD < string UIName = \"World\"; >;\n"      // 1
-    "float3 LightDir = {0.0, -1.0, 0.5};\n"                          // 2
-    "const float Scale = 2;\n"                                       // 3
-    "texture Diffuse < string File = \"a.bmp\"; >;\n"                // 4
-    "sampler2D DiffuseSampler = sampler_state {\n"                   // 5
-    "  Texture = <Diffuse>; MinFilter = LINEAR; AddressU = CLAMP;\n"  // 6
-    "};\n"                                                           // 7
-    "float4 PS(float2 uv : TEXCOORD0, uniform float k = 1) : COLOR0\n"  // 8
-    "{ return tex2D(DiffuseSampler, uv) * k; }\n"                    // 9
-    "technique First < int x = 1; >\n"                               // 10
-    "{\n"                                                            // 11
-    "  pass P0 {\n"                                                  // 12
-    "    VertexShader = compile vs_2_0 VS(1, float3(0, 1, 0));\n"    // 13
-    "    PixelShader = compile ps_2_0 PS();\n"                       // 14
-    "    cullmode = ccw; ZEnable = (TRUE); ZFunc = LessEqual;\n"     // 15
+    "float4x4 World : WORLD < string UIName = \"World\"; >;\n"                   // 1
+    "float3 LightDir = {0.0, -1.0, 0.5};\n"                                      // 2
+    "const float Scale = 2;\n"                                                   // 3
+    "texture Diffuse < string File = \"a.bmp\"; >;\n"                            // 4
+    "sampler2D DiffuseSampler = sampler_state {\n"                               // 5
+    "  Texture = <Diffuse>; MinFilter = LINEAR; AddressU = CLAMP;\n"             // 6
+    "};\n"                                                                       // 7
+    "float4 PS(float2 uv : TEXCOORD0, uniform float k = 1) : COLOR0\n"           // 8
+    "{ return tex2D(DiffuseSampler, uv) * k; }\n"                                // 9
+    "technique First < int x = 1; >\n"                                           // 10
+    "{\n"                                                                        // 11
+    "  pass P0 {\n"                                                              // 12
+    "    VertexShader = compile vs_2_0 VS(1, float3(0, 1, 0));\n"                // 13
+    "    PixelShader = compile ps_2_0 PS();\n"                                   // 14
+    "    cullmode = ccw; ZEnable = (TRUE); ZFunc = LessEqual;\n"                 // 15
     "    SrcBlend = SRCALPHA; DestBlend = INVSRCALPHA; FillMode = WIREFRAME;\n"  // 16
-    "    AlphaBlendEnable = true; ZWriteEnable = 0;\n"               // 17
-    "    Texture[0] = <Diffuse>; FancyState = 3;\n"                  // 18
-    "  }\n"                                                          // 19
-    "  pass { PixelShader = NULL; }\n"                               // 20
-    "}\n"                                                            // 21
+    "    AlphaBlendEnable = true; ZWriteEnable = 0;\n"                           // 17
+    "    Texture[0] = <Diffuse>; FancyState = 3;\n"                              // 18
+    "  }\n"                                                                      // 19
+    "  pass { PixelShader = NULL; }\n"                                           // 20
+    "}\n"                                                                        // 21
     "technique Second { pass Only { VertexShader = compile vs_3_0 VS(); } }\n";  // 22
 
-size_t count_lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+size_t count_lines(const std::string& text) {
+  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 uint32_t state_value(const ParsedPass& pass, const std::string& name) {
   for (const RenderStateSetting& setting : pass.render_states) {
@@ -98,7 +100,8 @@ TEST(EffectParser, BlanksEffectSyntaxAndKeepsEveryLine) {
       EXPECT_EQ(hlsl[i], '\n') << "line break moved at " << i;
     }
   }
-  for (const char* gone : {"technique", "pass", "compile", "sampler_state", "UIName", "texture", "0.5}", "<"}) {
+  for (const char* gone :
+       {"technique", "pass", "compile", "sampler_state", "UIName", "texture", "0.5}", "<"}) {
     EXPECT_EQ(hlsl.find(gone), std::string::npos) << gone << " left in:\n" << hlsl;
   }
   // What the compiler needs stays, in place.
@@ -119,12 +122,14 @@ TEST(EffectParser, FollowsLineDirectivesIntoIncludedFiles) {
   ParsedEffect effect;
   std::string messages;
   EXPECT_FALSE(parse_effect(source, "main.fx", effect, messages));
-  EXPECT_NE(messages.find("lib/common.fxh(2): error: invalid value 'SIDEWAYS' for render state 'CullMode'"),
+  EXPECT_NE(messages.find(
+                "lib/common.fxh(2): error: invalid value 'SIDEWAYS' for render state 'CullMode'"),
             std::string::npos)
       << messages;
 
   // The directive lines themselves survive blanking.
-  const std::string good = "#line 7 \"x.fxh\"\ntechnique T {\n#line 9 \"x.fxh\"\npass P { } }\nfloat4 d;\n";
+  const std::string good =
+      "#line 7 \"x.fxh\"\ntechnique T {\n#line 9 \"x.fxh\"\npass P { } }\nfloat4 d;\n";
   ASSERT_TRUE(parse_effect(good, "main.fx", effect, messages));
   EXPECT_NE(effect.shader_source.find("#line 9 \"x.fxh\""), std::string::npos);
   EXPECT_EQ(effect.shader_source.find("pass"), std::string::npos);
@@ -136,18 +141,24 @@ TEST(EffectParser, ReportsBrokenEffectSyntaxWithFileAndLine) {
     const char* expected;
   };
   const Case cases[] = {
-      {"technique T\n{ pass P { ZEnable = TRUE; }\n", "bad.fx(1): error: technique 'T' is not closed"},
-      {"technique T {\n foo P { } }", "bad.fx(2): error: expected 'pass' in technique 'T', found 'foo'"},
-      {"technique T { pass P {\n CullMode CCW; } }", "bad.fx(2): error: expected '=' after 'CullMode'"},
-      {"technique T { pass P { CullMode = CCW } }", "bad.fx(1): error: missing ';' after state assignment"},
+      {"technique T\n{ pass P { ZEnable = TRUE; }\n",
+       "bad.fx(1): error: technique 'T' is not closed"},
+      {"technique T {\n foo P { } }",
+       "bad.fx(2): error: expected 'pass' in technique 'T', found 'foo'"},
+      {"technique T { pass P {\n CullMode CCW; } }",
+       "bad.fx(2): error: expected '=' after 'CullMode'"},
+      {"technique T { pass P { CullMode = CCW } }",
+       "bad.fx(1): error: missing ';' after state assignment"},
       {"technique T { pass P {\n\n VertexShader = compile ps_2_0 VS(); } }",
        "bad.fx(3): error: profile 'ps_2_0' cannot compile a vertex shader"},
-      {"technique T { pass P { PixelShader = asm { ps_1_1 }; } }", "bad.fx(1): error: assembly shaders are not supported"},
+      {"technique T { pass P { PixelShader = asm { ps_1_1 }; } }",
+       "bad.fx(1): error: assembly shaders are not supported"},
       {"technique T { pass P { PixelShader = PS(); } }",
        "bad.fx(1): error: expected 'compile <profile> <function>(...)' for PixelShader"},
       {"technique T { pass P { PixelShader = compile ps_2_0 PS(1,); } }",
        "bad.fx(1): error: missing argument in call of 'PS'"},
-      {"sampler s = sampler_state {\n Texture = <missing>; };", "bad.fx(1): error: sampler 's' uses undeclared texture 'missing'"},
+      {"sampler s = sampler_state {\n Texture = <missing>; };",
+       "bad.fx(1): error: sampler 's' uses undeclared texture 'missing'"},
       {"texture t; sampler s = sampler_state { MinFilter = BLURRY; };",
        "bad.fx(1): error: invalid value 'BLURRY' for sampler state 'MinFilter'"},
       {"sampler s = 3;", "bad.fx(1): error: expected 'sampler_state { ... }' for sampler 's'"},
@@ -156,12 +167,16 @@ TEST(EffectParser, ReportsBrokenEffectSyntaxWithFileAndLine) {
       {"float A;\nbool A;", "bad.fx(2): error: redefinition of 'A' with another type"},
       {"static float A;\nfloat A[2];", "bad.fx(2): error: redefinition of 'A' with another type"},
       {"sampler A;\nfloat A;", "bad.fx(2): error: redefinition of 'A' with another type"},
-      {"float A[2];\nstatic float A[3];", "bad.fx(2): error: redefinition of 'A' with another type"},
-      {"float A;\nbool A struct V { float x; };", "bad.fx(2): error: redefinition of 'A' with another type"},
+      {"float A[2];\nstatic float A[3];",
+       "bad.fx(2): error: redefinition of 'A' with another type"},
+      {"float A;\nbool A struct V { float x; };",
+       "bad.fx(2): error: redefinition of 'A' with another type"},
       {"float4x4 A\nfloat B;", "bad.fx(2): error: missing ';' after 'A'"},
       {"float A : SEM B;", "bad.fx(1): error: missing ';' after 'A'"},
       {"samp float4 A;", "bad.fx(1): error: missing ';' after 'float4'"},
       {"bool A\nstruct V { float x; };", "bad.fx(2): error: missing ';' after 'A'"},
+      {"float4x4 W;\nvoid f() W;", "bad.fx(2): error: unexpected 'W' after the parameters of 'f'"},
+      {"void f() : COLOR W\n{ }", "bad.fx(1): error: unexpected 'W' after the parameters of 'f'"},
   };
   for (const Case& c : cases) {
     ParsedEffect effect;
@@ -176,7 +191,8 @@ TEST(EffectParser, ReadsSamplerStatesWithDirect3DDefaults) {
       "texture A; texture B;\n"
       "sampler2D s1 = sampler_state { Texture = <A>; MinFilter = ANISOTROPIC; MagFilter = linear;\n"
       "  MipFilter = LINEAR; AddressU = Mirror; AddressV = BORDER; AddressW = MIRRORONCE;\n"
-      "  BorderColor = {1.0, 0.0, 0.5, 0.0}; MaxAnisotropy = 8; MipMapLodBias = -0.5; Unknown[1] = 2; };\n"
+      "  BorderColor = {1.0, 0.0, 0.5, 0.0}; MaxAnisotropy = 8; MipMapLodBias = -0.5; Unknown[1] = "
+      "2; };\n"
       "samplerCUBE s2 = sampler_state { texture = (B); };\n"
       "sampler s3 : register(s2);\n"
       "sampler2D s4 = sampler_state { Texture = NULL; BorderColor = 0x80FF0000; };\n";
@@ -279,7 +295,8 @@ TEST(EffectParser, SurvivesAnEffectCutAtEveryLength) {
 
 TEST(EntryWrapper, BindsCompileArgumentsToUniformParameters) {
   const char source[] =
-      "void VS(in float4 p : POSITION, uniform int count, out float4 o : POSITION, uniform float s = 0.5)\n"
+      "void VS(in float4 p : POSITION, uniform int count, out float4 o : POSITION, uniform float s "
+      "= 0.5)\n"
       "{ o = p * count * s; }\n"
       "float4 PS(float2 uv : TEXCOORD0) : COLOR0 { return uv.xyxy; }\n"
       "technique T { pass P {\n"
@@ -298,7 +315,8 @@ TEST(EntryWrapper, BindsCompileArgumentsToUniformParameters) {
   ASSERT_TRUE(make_entry_wrapper(*vs, pass.vertex, "fx_entry_0", code, error)) << error;
   EXPECT_EQ(code,
             "#line 5 \"w.fx\"\n"
-            "void fx_entry_0(in float4 p : POSITION, out float4 o : POSITION) { VS(p, (3), o, (0.5)); }\n");
+            "void fx_entry_0(in float4 p : POSITION, out float4 o : POSITION) { VS(p, (3), o, "
+            "(0.5)); }\n");
 
   const ParsedFunction* ps = effect.find_function("PS", 1);
   ASSERT_NE(ps, nullptr);
