@@ -11,6 +11,7 @@
 #include "platform/record/record_device.h"
 #include "platform/record/recording_backend.h"
 #include "tests/gl/gl_test_device.h"
+#include "tests/support/present_parameters.h"
 
 inline constexpr UINT kConformanceWidth = 64;
 inline constexpr UINT kConformanceHeight = 48;
@@ -38,15 +39,8 @@ class RecordConformanceDevice {
   RecordConformanceDevice() {
     backend_.recorder().SetMaxTextureSize(4096);
     direct3d_ = backend_.CreateDirect3D(32);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = kConformanceWidth;
-    parameters.BackBufferHeight = kConformanceHeight;
-    parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.Windowed = 1;
-    parameters.EnableAutoDepthStencil = 1;
-    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
+    D3DPRESENT_PARAMETERS parameters =
+        WindowedPresentParameters(kConformanceWidth, kConformanceHeight);
     direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
                             reinterpret_cast<HWND>(uintptr_t{0x5150}),
                             D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_);

@@ -5,6 +5,7 @@
 #include "platform/gl/gl_direct3d.h"
 #include "platform/win/windows_api.h"
 #include "tests/gl/gl_test_device.h"
+#include "tests/support/present_parameters.h"
 
 TEST(GlDeviceCreation, HardwareAndReferenceMakeContextsTheSoftwareTypeIsNotAvailable) {
   GlTestDevice hal(64, 48, D3DDEVTYPE_HAL);
@@ -35,8 +36,9 @@ TEST(GlDeviceCreation, RefusedArgumentsAndTheWindowSizeForAZeroBackBuffer) {
   parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
   IDirect3DDevice9* device = reinterpret_cast<IDirect3DDevice9*>(&parameters);
   // No vertex processing, or two kinds at once.
-  EXPECT_EQ(direct3d->CreateDeviceOnWindow(window, nullptr, D3DDEVTYPE_HAL, 0, &parameters, &device),
-            D3DERR_INVALIDCALL);
+  EXPECT_EQ(
+      direct3d->CreateDeviceOnWindow(window, nullptr, D3DDEVTYPE_HAL, 0, &parameters, &device),
+      D3DERR_INVALIDCALL);
   EXPECT_EQ(device, nullptr);
   EXPECT_EQ(direct3d->CreateDeviceOnWindow(
                 window, nullptr, D3DDEVTYPE_HAL,
@@ -46,8 +48,8 @@ TEST(GlDeviceCreation, RefusedArgumentsAndTheWindowSizeForAZeroBackBuffer) {
   EXPECT_EQ(direct3d->CreateDeviceOnWindow(window, nullptr, D3DDEVTYPE_HAL,
                                            D3DCREATE_HARDWARE_VERTEXPROCESSING, nullptr, &device),
             D3DERR_INVALIDCALL);
-  EXPECT_EQ(direct3d->CreateDevice(1, D3DDEVTYPE_HAL, nullptr,
-                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device),
+  EXPECT_EQ(direct3d->CreateDevice(1, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                   &parameters, &device),
             D3DERR_INVALIDCALL);
 
   // A zero size takes the window's client size, as a windowed device does.
@@ -80,16 +82,7 @@ TEST(GlDeviceCreation, OnAWindowOfTheWindowLayerThatMayCloseFirst) {
                                 windowClass.hInstance, nullptr);
   ASSERT_NE(window, nullptr);
   IDirect3D9* direct3d = new GlDirect3D(31);
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = 96;
-  parameters.BackBufferHeight = 64;
-  parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
-  parameters.BackBufferCount = 1;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.Windowed = 1;
-  parameters.EnableAutoDepthStencil = 1;
-  parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-  parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  D3DPRESENT_PARAMETERS parameters = WindowedPresentParameters(96, 64);
   IDirect3DDevice9* device = nullptr;
   ASSERT_EQ(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device),

@@ -12,6 +12,7 @@
 #include "platform/gl/gl_direct3d.h"
 #include "platform/gl/gl_test_hooks.h"
 #include "platform/win/sdl_window.h"
+#include "tests/support/present_parameters.h"
 
 class GlTestDevice {
  public:
@@ -32,16 +33,7 @@ class GlTestDevice {
                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
     if (window_ == nullptr) return;
     direct3d_ = new GlDirect3D(31);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = width;
-    parameters.BackBufferHeight = height;
-    parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.Windowed = 1;
-    parameters.EnableAutoDepthStencil = 1;
-    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-    parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    D3DPRESENT_PARAMETERS parameters = WindowedPresentParameters(width, height);
     result_ = direct3d_->CreateDeviceOnWindow(window_, nullptr, type,
                                               D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
                                               &device_);

@@ -6,22 +6,15 @@
 #include "platform/backend.h"
 #include "platform/record/record_device.h"
 #include "platform/record/recording_backend.h"
+#include "tests/support/present_parameters.h"
 
 namespace {
 
 HWND FakeWindow() { return reinterpret_cast<HWND>(uintptr_t{0x1234}); }
 
 D3DPRESENT_PARAMETERS Parameters(UINT width, UINT height) {
-  D3DPRESENT_PARAMETERS p{};
-  p.BackBufferWidth = width;
-  p.BackBufferHeight = height;
-  p.BackBufferFormat = D3DFMT_A8R8G8B8;
-  p.BackBufferCount = 1;
-  p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  D3DPRESENT_PARAMETERS p = WindowedPresentParameters(width, height);
   p.hDeviceWindow = FakeWindow();
-  p.Windowed = 1;
-  p.EnableAutoDepthStencil = 1;
-  p.AutoDepthStencilFormat = D3DFMT_D24S8;
   return p;
 }
 

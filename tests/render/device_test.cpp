@@ -194,9 +194,9 @@ TEST_F(DeviceUtilities, FrameCallsAndBindings) {
 
 TEST_F(DeviceUtilities, PointsAreUnlitSpritesWithTheirColour) {
   const Vector3 points[3] = {{1, 2, 3}, {-4, 5, 6}, {7, 8, -9}};
-  const D3DRENDERSTATETYPE watched[] = {D3DRS_LIGHTING,     D3DRS_POINTSPRITEENABLE,
+  const D3DRENDERSTATETYPE watched[] = {D3DRS_LIGHTING,         D3DRS_POINTSPRITEENABLE,
                                         D3DRS_POINTSCALEENABLE, D3DRS_POINTSCALE_A,
-                                        D3DRS_POINTSCALE_B, D3DRS_POINTSCALE_C};
+                                        D3DRS_POINTSCALE_B,     D3DRS_POINTSCALE_C};
   struct {
     std::vector<DWORD> states, stage0;
     DWORD fvf = 0, stage1 = 0;
