@@ -68,7 +68,10 @@ TEST(ModelRoundTripTest, StaticMeshFromFileKeepsEveryFieldAndLogsEachStep) {
   const ModelDescription written = sampleStaticModel();
   const std::string path = dir.file("quad.x_out");
   ASSERT_TRUE(writeModelFile(path, written));
-  ASSERT_TRUE(writeScriptBeside(path, {"wall.bmp", "", "plain.fx", false, "", {}}));
+  ScriptDescription script;
+  script.texture = "wall.bmp";
+  script.effect = "plain.fx";
+  ASSERT_TRUE(writeScriptBeside(path, script));
 
   RenderModel model;
   ModelLoader loader;
