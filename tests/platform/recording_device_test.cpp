@@ -102,35 +102,27 @@ TEST_F(RecordingDeviceTest, FailureRulesPickCallsByNameArgumentsAndCount) {
   EXPECT_EQ(device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE), D3D_OK);
 }
 
-TEST_F(RecordingDeviceTest, ReferencesKeepObjectsAliveAndLiveCountsFollowThem) {
+// References themselves are in the conformance suite; here, the recorder's
+// count of live objects of each kind follows them.
+TEST_F(RecordingDeviceTest, LiveCountsFollowTheReferences) {
   IDirect3DTexture9* texture = nullptr;
   ASSERT_EQ(
       device_->CreateTexture(64, 32, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
       D3D_OK);
-  EXPECT_EQ(texture->GetLevelCount(), 7u);  // 64x32 down to 1x1
-  EXPECT_EQ(rec().Live(RecordKind::Texture), 1);
   EXPECT_EQ(rec().Live(RecordKind::Surface), 1 + 7);  // back buffer and the levels
-
-  // A level surface shares its texture's references.
   IDirect3DSurface9* level = nullptr;
   ASSERT_EQ(texture->GetSurfaceLevel(2, &level), D3D_OK);
-  D3DSURFACE_DESC desc{};
-  ASSERT_EQ(level->GetDesc(&desc), D3D_OK);
-  EXPECT_EQ(desc.Width, 16u);
-  EXPECT_EQ(desc.Height, 8u);
-  EXPECT_EQ(texture->Release(), 1u);  // the surface still holds it
+  texture->Release();  // the surface still holds it
   EXPECT_EQ(rec().Live(RecordKind::Texture), 1);
-  EXPECT_EQ(level->Release(), 0u);
+  level->Release();
   EXPECT_EQ(rec().Live(RecordKind::Texture), 0);
   EXPECT_EQ(rec().Live(RecordKind::Surface), 1);
 
-  // Binding holds a reference, as Direct3D does.
   IDirect3DVertexBuffer9* buffer = nullptr;
   ASSERT_EQ(device_->CreateVertexBuffer(64, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr), D3D_OK);
   ASSERT_EQ(device_->SetStreamSource(0, buffer, 0, 16), D3D_OK);
-  EXPECT_EQ(buffer->Release(), 1u);
+  buffer->Release();
   EXPECT_EQ(rec().Live(RecordKind::VertexBuffer), 1);
-  EXPECT_EQ(record_->StreamSource(0), static_cast<void*>(buffer));
   ASSERT_EQ(device_->SetStreamSource(0, nullptr, 0, 0), D3D_OK);
   EXPECT_EQ(rec().Live(RecordKind::VertexBuffer), 0);
 
@@ -138,7 +130,6 @@ TEST_F(RecordingDeviceTest, ReferencesKeepObjectsAliveAndLiveCountsFollowThem) {
   EXPECT_EQ(d3d_->Release(), 1u);
   d3d_ = nullptr;
   EXPECT_EQ(rec().Live(RecordKind::Direct3D), 1);
-  EXPECT_EQ(rec().Log().Ops(0, true).back(), "Direct3D::Release");
 }
 
 // The argument rules and states are checked for both backends by the
