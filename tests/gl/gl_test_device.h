@@ -2,11 +2,11 @@
 // A headless device of the OpenGL backend on an SDL window of its own, for
 // the pixel and resource tests (SDL's offscreen video driver unless the
 // environment chooses another).
-#include <cstdlib>
-#include <vector>
-
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
 
 #include "platform/gl/gl_device.h"
 #include "platform/gl/gl_direct3d.h"
@@ -34,9 +34,8 @@ class GlTestDevice {
     if (window_ == nullptr) return;
     direct3d_ = new GlDirect3D(31);
     D3DPRESENT_PARAMETERS parameters = WindowedPresentParameters(width, height);
-    result_ = direct3d_->CreateDeviceOnWindow(window_, nullptr, type,
-                                              D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
-                                              &device_);
+    result_ = direct3d_->CreateDeviceOnWindow(
+        window_, nullptr, type, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_);
   }
   ~GlTestDevice() {
     if (device_ != nullptr) device_->Release();
@@ -75,3 +74,17 @@ class NoClipControl {
 
 // "RRGGBB" of a pixel, for readable failures.
 inline DWORD Rgb(D3DCOLOR color) { return color & 0x00FFFFFF; }
+
+// One level of a GL texture as D3DCOLOR values, row 0 first.
+inline std::vector<D3DCOLOR> ReadLevel(GlTestDevice& device, IDirect3DTexture9* texture,
+                                       UINT level) {
+  D3DSURFACE_DESC desc{};
+  texture->GetLevelDesc(level, &desc);
+  std::vector<D3DCOLOR> texels(size_t(desc.Width) * desc.Height);
+  device.gl()->MakeCurrent();
+  glBindTexture(GL_TEXTURE_2D, AsGlTexture(texture)->Name());
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, GLint(level), GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return texels;
+}

@@ -76,19 +76,6 @@ HRESULT Load(GlTestDevice& device, const std::string& path, UINT size, D3DPOOL p
                                      nullptr, nullptr, texture);
 }
 
-// One level of a GL texture as D3DCOLOR values, row 0 first.
-std::vector<D3DCOLOR> ReadLevel(GlTestDevice& device, IDirect3DTexture9* texture, UINT level) {
-  D3DSURFACE_DESC desc{};
-  texture->GetLevelDesc(level, &desc);
-  std::vector<D3DCOLOR> texels(size_t(desc.Width) * desc.Height);
-  device.gl()->MakeCurrent();
-  glBindTexture(GL_TEXTURE_2D, AsGlTexture(texture)->Name());
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glGetTexImage(GL_TEXTURE_2D, GLint(level), GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
-  glBindTexture(GL_TEXTURE_2D, 0);
-  return texels;
-}
-
 // Each channel within tolerance.
 ::testing::AssertionResult Near(D3DCOLOR actual, D3DCOLOR expected, int tolerance) {
   for (int shift = 0; shift < 32; shift += 8) {

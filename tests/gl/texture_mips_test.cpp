@@ -37,18 +37,6 @@ TEST(GlTextureMips, BoxFilterAveragesEachBlockPerChannelWithRounding) {
   }
 }
 
-std::vector<D3DCOLOR> ReadLevel(GlTestDevice& device, IDirect3DTexture9* texture, UINT level) {
-  D3DSURFACE_DESC desc{};
-  texture->GetLevelDesc(level, &desc);
-  std::vector<D3DCOLOR> texels(size_t(desc.Width) * desc.Height);
-  device.gl()->MakeCurrent();
-  glBindTexture(GL_TEXTURE_2D, AsGlTexture(texture)->Name());
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glGetTexImage(GL_TEXTURE_2D, GLint(level), GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
-  glBindTexture(GL_TEXTURE_2D, 0);
-  return texels;
-}
-
 TEST(GlTextureMips, EveryLevelOfAFilledTextureHoldsTheAveragedPicture) {
   GlTestDevice device(16, 16);
   ASSERT_TRUE(device.ok());
