@@ -28,7 +28,7 @@ Assimp::IOStream* transcodedUtf16(const char* file) {
   std::string bytes(mark, 2);
   bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   std::string text;
-  if (!utf16ToUtf8(bytes, &text)) return nullptr;
+  if (!utf16ToUtf8(bytes, &text) || !looksLikeText(text)) return nullptr;
   auto* buffer = new uint8_t[text.size() + 1];
   std::copy(text.begin(), text.end(), buffer);
   buffer[text.size()] = 0;

@@ -63,3 +63,13 @@ bool utf16ToUtf8(const std::string& bytes, std::string* out) {
   *out = std::move(text);
   return true;
 }
+
+bool looksLikeText(const std::string& utf8) {
+  if (utf8.find("\xEF\xBF\xBD") != std::string::npos) return false;
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') return false;
+    if (byte == 0x7F) return false;
+  }
+  return true;
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 TEST(TextEncoding, Utf16WithAMarkBecomesUtf8) {
@@ -55,4 +56,26 @@ TEST(TextEncoding, OtherBytesAreLeftAlone) {
     EXPECT_FALSE(utf16ToUtf8(bytes, &text)) << bytes;
     EXPECT_EQ(text, "untouched");
   }
+}
+
+TEST(TextEncoding, OnlyTextPassesAsText) {
+  using namespace std::string_literals;
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"v 1 2 3\r\n\tf 1 2 3\n", true},
+      {"caf\xC3\xA9 \xE2\x82\xAC", true},
+      {"", true},
+      {"v 1\0 2"s, false},
+      {"a\x01" "b", false},
+      {"a\x7F", false},
+      {"a\xEF\xBF\xBD" "b", false},
+  };
+  for (const auto& [text, isText] : cases) EXPECT_EQ(looksLikeText(text), isText) << text;
+}
+
+TEST(TextEncoding, ABinaryFileStartingWithAMarkDoesNotReadAsText) {
+  using namespace std::string_literals;
+  // A little-endian mark followed by float bytes with zero halves.
+  std::string text;
+  ASSERT_TRUE(utf16ToUtf8("\xFF\xFE\x00\x00\x80\x3F\x00\x00\x00\x40"s, &text));
+  EXPECT_FALSE(looksLikeText(text));
 }
