@@ -31,6 +31,7 @@
 #include "app/run.h"
 #include "app/viewer_scene.h"
 #include "app/window.h"
+#include "platform/gl/gl_names.h"
 #include "render/device_globals.h"
 
 namespace {
@@ -343,15 +344,17 @@ void capturingDrawArrays(GLenum mode, GLint first, GLsizei count) {
   command.mode = mode;
   command.first = first;
   command.count = count;
-  // Drawn from memory: the vertices live in a buffer refilled per draw.
-  if (!command.attributes.empty()) {
+  // Drawn from memory: the vertices live in a stream buffer; only the
+  // drawn ones are kept, and the reference draws them from its own.
+  if (!command.attributes.empty() && command.attributes.front().stride > 0) {
     const Attribute& a = command.attributes.front();
-    GLint size = 0;
-    glBindBuffer(GL_COPY_READ_BUFFER, a.buffer);
-    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);
+    const GLintptr start = GLintptr(first) * a.stride;
+    const GLsizeiptr size = GLsizeiptr(count) * a.stride;
     command.userVertices.resize(size_t(size));
-    glGetBufferSubData(GL_COPY_READ_BUFFER, 0, size, command.userVertices.data());
+    glBindBuffer(GL_COPY_READ_BUFFER, a.buffer);
+    glGetBufferSubData(GL_COPY_READ_BUFFER, start, size, command.userVertices.data());
     glBindBuffer(GL_COPY_READ_BUFFER, 0);
+    command.first = 0;
   }
   g_capture->push_back(std::move(command));
   g_realDrawArrays(mode, first, count);
@@ -384,15 +387,30 @@ class BareFrame {
       if (command.kind == Command::Clear) continue;
       // The frame's uniform blocks and vertices from memory each get a slice
       // of one buffer, filled once per frame.
-      if (!command.block.empty()) command.blockOffset = Append(blockBytes_, command.block, alignment);
-      uintptr_t base = 0;
-      if (!command.userVertices.empty()) base = Append(userBytes_, command.userVertices, 16);
-      glGenVertexArrays(1, &command.vertexArray);
+      if (!command.block.empty())
+        command.blockOffset = Append(blockBytes_, command.block, alignment);
+      // Vertices from memory go at a multiple of their stride and are drawn
+      // from there by vertex number, so draws of one vertex format share a
+      // vertex array, as a program that packs its vertices would do.
+      if (!command.userVertices.empty()) {
+        const size_t stride = size_t(command.attributes.front().stride);
+        command.first = GLint(Append(userBytes_, command.userVertices, stride) / stride);
+      }
+      std::vector<GLint> key = {GLint(command.indexBuffer), !command.userVertices.empty()};
+      for (const Attribute& a : command.attributes) {
+        key.insert(key.end(), {GLint(a.index), a.size, GLint(a.type), a.normalized, a.integer,
+                               a.stride, GLint(a.offset), GLint(a.buffer)});
+      }
+      GLuint& shared = vertexArrays_[key];
+      const bool made = shared != 0;
+      if (!made) glGenVertexArrays(1, &shared);
+      command.vertexArray = shared;
       glBindVertexArray(command.vertexArray);
       for (const Attribute& a : command.attributes) {
+        if (made) break;
         glBindBuffer(GL_ARRAY_BUFFER, command.userVertices.empty() ? a.buffer : userBuffer_);
         glEnableVertexAttribArray(a.index);
-        const void* offset = reinterpret_cast<const void*>(a.offset + base);
+        const void* offset = reinterpret_cast<const void*>(a.offset);
         if (a.integer) {
           glVertexAttribIPointer(a.index, a.size, a.type, a.stride, offset);
         } else {
@@ -407,7 +425,7 @@ class BareFrame {
     if (drawCount() == 0) fail("the captured frame drew nothing");
   }
   ~BareFrame() {
-    for (Command& command : commands_) glDeleteVertexArrays(1, &command.vertexArray);
+    for (auto& [key, vertexArray] : vertexArrays_) glDeleteVertexArrays(1, &vertexArray);
     for (auto& [key, sampler] : samplers_) glDeleteSamplers(1, &sampler);
     glDeleteBuffers(1, &userBuffer_);
     glDeleteBuffers(1, &blockBuffer_);
@@ -424,12 +442,13 @@ class BareFrame {
     glBufferData(GL_UNIFORM_BUFFER, GLsizeiptr(blockBytes_.size()), blockBytes_.data(),
                  GL_STREAM_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, userBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(userBytes_.size()), userBytes_.data(),
-                 GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(userBytes_.size()), userBytes_.data(), GL_STREAM_DRAW);
     bool first = true;
     FixedStates current{};
     GLuint framebuffer = ~0u;
     GLuint program = ~0u;
+    GLuint vertexArray = ~0u;
+    std::map<GLuint, std::pair<GLuint, GLuint>> units;  // texture and sampler per unit
     for (const Command& command : commands_) {
       if (command.framebuffer != framebuffer) {
         framebuffer = command.framebuffer;
@@ -457,11 +476,17 @@ class BareFrame {
                           GLintptr(command.blockOffset), GLsizeiptr(command.block.size()));
       }
       for (const TextureBinding& t : command.textures) {
+        auto bound = units.find(t.unit);
+        if (bound != units.end() && bound->second == std::make_pair(t.texture, t.sampler)) continue;
+        units[t.unit] = {t.texture, t.sampler};
         glActiveTexture(GL_TEXTURE0 + t.unit);
         glBindTexture(GL_TEXTURE_2D, t.texture);
         glBindSampler(t.unit, t.sampler);
       }
-      glBindVertexArray(command.vertexArray);
+      if (command.vertexArray != vertexArray) {
+        vertexArray = command.vertexArray;
+        glBindVertexArray(vertexArray);
+      }
       if (command.kind == Command::Elements) {
         glDrawElementsBaseVertex(command.mode, command.count, command.indexType,
                                  reinterpret_cast<const void*>(command.indexOffset),
@@ -472,6 +497,9 @@ class BareFrame {
     }
     glBindVertexArray(0);
     SDL_GL_SwapWindow(window_);
+    // The viewer's device set up its draws before these calls changed GL
+    // state behind its back: it must not trust its memory of them.
+    gl_disturb_bindings();
   }
 
  private:
@@ -581,6 +609,7 @@ class BareFrame {
 
   std::vector<Command> commands_;
   std::map<std::vector<GLint>, GLuint> samplers_;
+  std::map<std::vector<GLint>, GLuint> vertexArrays_;
   std::vector<uint8_t> blockBytes_;
   std::vector<uint8_t> userBytes_;
   GLuint userBuffer_ = 0;

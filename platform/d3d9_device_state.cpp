@@ -34,6 +34,7 @@ D3D9DeviceState::D3D9DeviceState(bool autoDepthStencil, const D3DSURFACE_DESC& t
 
 HRESULT D3D9DeviceState::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
   if (state >= kRenderStateCount) return D3DERR_INVALIDCALL;
+  if (renderStates_[state] != value) renderStateChanged_ = true;
   renderStates_[state] = value;
   return D3D_OK;
 }
@@ -149,6 +150,12 @@ Matrix4 D3D9DeviceState::Transform(D3DTRANSFORMSTATETYPE state) const {
   Matrix4 identity;
   identity.setIdentity();
   return identity;
+}
+
+bool D3D9DeviceState::TakeRenderStateChange() {
+  const bool changed = renderStateChanged_;
+  renderStateChanged_ = false;
+  return changed;
 }
 
 bool D3D9DeviceState::TakeSamplerChange(DWORD sampler) {

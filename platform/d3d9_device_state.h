@@ -52,12 +52,15 @@ class D3D9DeviceState {
   // True once after a sampler's states changed (all are changed at first),
   // for a backend that copies them into objects of its own.
   bool TakeSamplerChange(DWORD sampler);
+  // True once after any render state took a new value (true at first).
+  bool TakeRenderStateChange();
 
  private:
   std::array<DWORD, kRenderStateCount> renderStates_{};
   std::array<std::array<DWORD, kStageStateCount>, kMaxTextureStages> stageStates_{};
   std::array<std::array<DWORD, kSamplerStateCount>, kMaxSamplers> samplerStates_{};
   std::array<bool, kMaxSamplers> samplerChanged_{};
+  bool renderStateChanged_ = true;
   std::map<DWORD, Matrix4> transforms_;
   D3DVIEWPORT9 viewport_{};
   DWORD fvf_ = 0;

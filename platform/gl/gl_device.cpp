@@ -215,6 +215,8 @@ HRESULT GlDevice::ClearTarget(DWORD Count, const D3DRECT* pRects, DWORD Flags, D
     glClear(mask);
   }
   glDisable(GL_SCISSOR_TEST);
+  // The write masks are the render states' again at the next draw.
+  drawState_.ForgetRenderStates();
   return D3D_OK;
 }
 
@@ -244,6 +246,7 @@ HRESULT GlDevice::PresentFrame() {
     glViewport(0, 0, width, height);
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    drawState_.ForgetRenderStates();
     // Scaled to the window as a resized Direct3D window stretches its back
     // buffer; the window's rows run bottom-up, so the copy turns over.
     const bool sameSize = width == sourceWidth && height == sourceHeight;

@@ -10,6 +10,7 @@
 #include "platform/d3d9_device.h"
 #include "platform/gl/gl_buffers.h"
 #include "platform/gl/gl_context.h"
+#include "platform/gl/gl_draw_state.h"
 #include "platform/gl/gl_fixed_function.h"
 #include "platform/gl/gl_shader.h"
 #include "platform/gl/gl_texture.h"
@@ -148,6 +149,8 @@ class GlDevice final : public D3D9Device<GlBoundObjects> {
 
   GLuint vertexArray_ = 0;
   GLuint userVertices_ = 0;  // DrawPrimitiveUP's vertices
+  GlStreamBuffer userStream_;
+  GlDrawState drawState_;
   std::array<GLuint, kMaxSamplers> samplers_{};
   GLuint depthBuffer_ = 0;
   UINT depthWidth_ = 0;

@@ -48,8 +48,9 @@ FfSettings GlDevice::FixedFunctionSettings(const FvfLayout& layout) const {
 }
 
 bool GlDevice::PrepareDraw(GLuint buffer, uintptr_t offset, GLsizei stride) {
+  drawState_.Begin(this);
   if (!BindTarget()) return false;
-  ApplyRenderStates();
+  if (drawState_.RenderStatesNeeded(state_.TakeRenderStateChange())) ApplyRenderStates();
   const FvfLayout layout = DecodeFvf(state_.FVF());
   const D3DVIEWPORT9& viewport = state_.Viewport();
   const bool flipY = !context_->HasClipControl();
@@ -68,7 +69,8 @@ bool GlDevice::PrepareDraw(GLuint buffer, uintptr_t offset, GLsizei stride) {
   }
   BindTexturesAndSamplers(effect_ == nullptr);
   glBindVertexArray(vertexArray_);
-  gl_bind_vertex_inputs(layout, buffer, offset, stride, inputs, inputCount);
+  if (drawState_.InputsNeeded(state_.FVF(), buffer, offset, stride, inputs, inputCount))
+    gl_bind_vertex_inputs(layout, buffer, offset, stride, inputs, inputCount);
   return true;
 }
 
@@ -78,11 +80,13 @@ HRESULT GlDevice::DrawUser(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
   if (!gl_primitive_mode(PrimitiveType, &mode)) return D3DERR_INVALIDCALL;
   const UINT vertices = VertexCountForPrimitives(PrimitiveType, PrimitiveCount);
   context_->MakeCurrent();
-  glBindBuffer(GL_ARRAY_BUFFER, userVertices_);
-  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * VertexStreamZeroStride),
-               pVertexStreamZeroData, GL_STREAM_DRAW);
-  if (!PrepareDraw(userVertices_, 0, GLsizei(VertexStreamZeroStride))) return D3DERR_INVALIDCALL;
-  glDrawArrays(mode, 0, GLsizei(vertices));
+  GLint first = 0;
+  if (!userStream_.Append(userVertices_, pVertexStreamZeroData,
+                          size_t(vertices) * VertexStreamZeroStride, VertexStreamZeroStride,
+                          &first) ||
+      !PrepareDraw(userVertices_, 0, GLsizei(VertexStreamZeroStride)))
+    return D3DERR_INVALIDCALL;
+  glDrawArrays(mode, first, GLsizei(vertices));
   return D3D_OK;
 }
 

@@ -150,6 +150,7 @@ void GlDevice::ApplyRenderStates() {
 
 void GlDevice::BindTexturesAndSamplers(bool fixedFunction) {
   const DWORD units = fixedFunction ? 1 : kMaxSamplers;
+  bool activeUnitMoved = false;
   for (DWORD unit = 0; unit < units; ++unit) {
     const auto s = [this, unit](D3DSAMPLERSTATETYPE type) {
       return state_.SamplerState(unit, type);
@@ -170,10 +171,14 @@ void GlDevice::BindTexturesAndSamplers(bool fixedFunction) {
       // Direct3D's MAXMIPLEVEL names the largest level that may be used.
       glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, float(s(D3DSAMP_MAXMIPLEVEL)));
     }
-    glActiveTexture(GL_TEXTURE0 + unit);
     const GlTexture* texture = bindings_.TextureAt(unit);
-    glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->Name() : 0);
+    const GLuint name = texture != nullptr ? texture->Name() : 0;
+    if (!drawState_.UnitNeeds(unit, name, samplers_[unit])) continue;
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, name);
     glBindSampler(unit, samplers_[unit]);
+    activeUnitMoved = true;
   }
-  glActiveTexture(GL_TEXTURE0);
+  // Textures made or filled later bind on unit 0.
+  if (activeUnitMoved) glActiveTexture(GL_TEXTURE0);
 }

@@ -148,6 +148,7 @@ HRESULT GlTexture::Create(std::shared_ptr<GlContext> context, UINT width, UINT h
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, GLint(levels - 1));
   glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, glFormat.swizzle);
   glBindTexture(GL_TEXTURE_2D, 0);
+  gl_disturb_bindings();
   if (glGetError() != GL_NO_ERROR) {
     made->Release();
     return D3DERR_OUTOFVIDEOMEMORY;
@@ -201,6 +202,7 @@ HRESULT GlTexture::FillLevel0(const void* texels, size_t bytes) {
     }
   }
   glBindTexture(GL_TEXTURE_2D, 0);
+  gl_disturb_bindings();
   return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
