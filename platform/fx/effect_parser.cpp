@@ -349,6 +349,7 @@ class EffectParser {
       ++type_first;
     }
     function.return_type = text(type_first, open - 2);
+    if (!check_return_type(first, open - 1)) return;
     size_t close = skip_balanced(open) - 1;
     if (!check_function_tail(function.name, close + 1, body)) return;
     if (close + 1 < body && at(close + 1).is(':'))
@@ -405,6 +406,17 @@ class EffectParser {
     std::string out;
     for (size_t i = first; i < end; ++i) out += at(i).text;
     return out;
+  }
+
+  // A return type is one word, or one with template arguments; a second word
+  // is a declaration missing its ';', which the compiler would go on to use.
+  bool check_return_type(size_t first, size_t name) {
+    size_t type = name;
+    while (type > first && at(type - 1).is_identifier() && !is_storage_qualifier(at(type - 1)))
+      --type;
+    if (name - type <= 1) return true;
+    error(at(type + 1), "missing ';' after '" + std::string(at(type + 1).text) + "'");
+    return false;
   }
 
   // Between a function's parameters and its body or ';' only a semantic may

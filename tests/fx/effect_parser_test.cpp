@@ -177,6 +177,7 @@ TEST(EffectParser, ReportsBrokenEffectSyntaxWithFileAndLine) {
       {"bool A\nstruct V { float x; };", "bad.fx(2): error: missing ';' after 'A'"},
       {"float4x4 W;\nvoid f() W;", "bad.fx(2): error: unexpected 'W' after the parameters of 'f'"},
       {"void f() : COLOR W\n{ }", "bad.fx(1): error: unexpected 'W' after the parameters of 'f'"},
+      {"struct S { float x; };\nfloat S f() { }", "bad.fx(2): error: missing ';' after 'S'"},
   };
   for (const Case& c : cases) {
     ParsedEffect effect;
