@@ -12,7 +12,7 @@ struct Position {
 
 // The left triangle runs clockwise on screen (Direct3D's front), the right
 // one counter-clockwise.
-const std::vector<Position> kBothWindings = {{-1, 1, 0.5f}, {0, 1, 0.5f}, {-1, -1, 0.5f},
+const std::vector<Position> kBothWindings = {{-1, 1, 0.5f}, {0, 1, 0.5f},  {-1, -1, 0.5f},
                                              {0, 1, 0.5f},  {0, -1, 0.5f}, {1, 1, 0.5f}};
 
 std::vector<Position> FullQuad(float z) {
@@ -37,7 +37,8 @@ TEST(GlEffectStates, CullModeAndZEnableOfThePassDecideWhatIsDrawn) {
   } culling[] = {{"Culled", 0u}, {"Unculled", 0xFF0000u}};
   for (const auto& c : culling) {
     SetColor(effect.get(), 1.0f);
-    DrawTechnique(device, effect.get(), c.technique, [&] { DrawList(device, D3DFVF_XYZ, kBothWindings); });
+    DrawTechnique(device, effect.get(), c.technique,
+                  [&] { DrawList(device, D3DFVF_XYZ, kBothWindings); });
     const GlImage image = device.Capture();
     EXPECT_EQ(Rgb(image.Pixel(2, 5)), 0xFF0000u) << c.technique;
     EXPECT_EQ(Rgb(image.Pixel(15, 5)), c.counterClockwise) << c.technique;
@@ -63,6 +64,25 @@ TEST(GlEffectStates, CullModeAndZEnableOfThePassDecideWhatIsDrawn) {
   EXPECT_EQ(z, DWORD(D3DZB_FALSE));
 }
 
+TEST(GlEffectStates, ASecondBeginPutsBackWhatTheFirstSaved) {
+  GlTestDevice device(8, 8);
+  ASSERT_TRUE(device.ok());
+  Held<ID3DXEffect> effect = LoadEffect(device, "states.fx");
+  ASSERT_TRUE(effect && effect->SetTechnique("Unculled") == D3D_OK);
+  ASSERT_EQ(device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW), D3D_OK);
+  UINT passes = 0;
+  DWORD cull = 0;
+  for (int begin = 0; begin < 2; ++begin) {  // the second without End
+    ASSERT_EQ(effect->Begin(&passes, 0), D3D_OK);
+    ASSERT_EQ(effect->Pass(0), D3D_OK);
+    device->GetRenderState(D3DRS_CULLMODE, &cull);
+    EXPECT_EQ(cull, DWORD(D3DCULL_NONE)) << "the pass's own state, begin " << begin;
+  }
+  ASSERT_EQ(effect->End(), D3D_OK);
+  device->GetRenderState(D3DRS_CULLMODE, &cull);
+  EXPECT_EQ(cull, DWORD(D3DCULL_CW)) << "the device's own state, not the first pass's";
+}
+
 TEST(GlEffectStates, StatesTheDeviceCannotFollowAreLoggedOncePerEffect) {
   TempDir dir;
   log_init_file(dir.file("loaderlog.txt").c_str());
@@ -71,7 +91,8 @@ TEST(GlEffectStates, StatesTheDeviceCannotFollowAreLoggedOncePerEffect) {
     GlTestDevice device(20, 20);
     ASSERT_TRUE(device.ok());
     // The second effect shares the first one's programs and says nothing.
-    Held<ID3DXEffect> effect = LoadEffect(device, "states.fx"), again = LoadEffect(device, "states.fx");
+    Held<ID3DXEffect> effect = LoadEffect(device, "states.fx"),
+                      again = LoadEffect(device, "states.fx");
     ASSERT_TRUE(effect && again);
   }
   log_reset_for_tests();
