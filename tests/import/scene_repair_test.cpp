@@ -90,14 +90,3 @@ TEST(SceneRepair, DropsMissingNodesEmptyMeshesLightsAndCamerasKeepingTheRest) {
   EXPECT_EQ(scene->mCameras, nullptr);
   delete scene;  // the sanitizer build finds a double free or a leak here
 }
-
-TEST(SceneRepair, ASoundSceneIsLeftAsItIs) {
-  auto* scene = new aiScene;
-  scene->mNumMeshes = 1;
-  scene->mMeshes = new aiMesh* [1] { triangleMesh("a") };
-  scene->mRootNode = nodeWithMeshes("root", {0});
-  EXPECT_TRUE(repairScene(*scene).empty());
-  EXPECT_EQ(scene->mNumMeshes, 1u);
-  EXPECT_EQ(meshNames(*scene, *scene->mRootNode), (std::vector<std::string>{"a"}));
-  delete scene;
-}
