@@ -47,6 +47,19 @@ float float_at(const std::vector<uint8_t>& block, uint32_t offset) {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// The pass's two shaders link as one GLSL program.
+testing::AssertionResult links(const EffectPass& p) {
+  std::string log;
+  if (check_glsl_program(p.vertex.glsl, p.pixel.glsl, log)) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << p.name << ":\n" << log << p.vertex.glsl << p.pixel.glsl;
+}
+
+// The tail of a one-technique effect around a pixel shader PS.
+const std::string kPassThroughVS = "float4 VS(float4 p : POSITION) : POSITION { return p; }\n";
+const std::string kTechniqueT =
+    "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); "
+    "} }\n";
+
 TEST(EffectCompiler, SceneEffectHasItsTechniquesPassesAndStates) {
   const CompiledEffect& effect = scene();
   ASSERT_EQ(effect.techniques.size(), 2u);
@@ -190,9 +203,7 @@ TEST(EffectCompiler, EveryPassIsAGlsl330PairThatLinks) {
         EXPECT_EQ(glsl->rfind("#version 330\n", 0), 0u) << *glsl;
         EXPECT_FALSE(contains(*glsl, "#extension")) << *glsl;
       }
-      std::string log;
-      EXPECT_TRUE(check_glsl_program(p.vertex.glsl, p.pixel.glsl, log))
-          << technique.name << "/" << p.name << ":\n" << log << p.vertex.glsl << p.pixel.glsl;
+      EXPECT_TRUE(links(p)) << technique.name;
     }
   }
 }
@@ -249,20 +260,21 @@ TEST(EffectCompiler, OutputsAndInputsOfDifferentWidthsStillMeet) {
   // Direct3D 9 pairs by semantic whatever the widths: float4 written, float2
   // read; float3 written, float4 read (w = 1); one float each way.
   TempDir dir;
-  write_whole_file(dir.file("widths.fx"),
-                   "float4x4 WorldViewProj;\n"
-                   "struct VS_OUT { float4 pos : POSITION; float4 uv : TEXCOORD0; float3 tint : COLOR0;\n"
-                   "                float fog : TEXCOORD1; };\n"
-                   "VS_OUT VS(float4 p : POSITION, float2 uv : TEXCOORD0)\n"
-                   "{ VS_OUT o; o.pos = mul(p, WorldViewProj); o.uv = uv.xyxy; o.tint = p.xyz; o.fog = p.w; return o; }\n"
-                   "float4 PS(float2 uv : TEXCOORD0, float4 tint : COLOR0, float fog : TEXCOORD1) : COLOR\n"
-                   "{ return tint * uv.x * fog; }\n"
-                   "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n");
+  write_whole_file(
+      dir.file("widths.fx"),
+      "float4x4 WorldViewProj;\n"
+      "struct VS_OUT { float4 pos : POSITION; float4 uv : TEXCOORD0; float3 tint : COLOR0;\n"
+      "                float fog : TEXCOORD1; };\n"
+      "VS_OUT VS(float4 p : POSITION, float2 uv : TEXCOORD0)\n"
+      "{ VS_OUT o; o.pos = mul(p, WorldViewProj); o.uv = uv.xyxy; o.tint = p.xyz; o.fog = p.w; "
+      "return o; }\n"
+      "float4 PS(float2 uv : TEXCOORD0, float4 tint : COLOR0, float fog : TEXCOORD1) : COLOR\n"
+      "{ return tint * uv.x * fog; }\n" +
+          kTechniqueT);
   EffectCompileResult result = compile_effect_file(dir.file("widths.fx"));
   ASSERT_TRUE(result.compiled()) << result.messages;
   const EffectPass& p = result.effect->techniques[0].passes[0];
-  std::string log;
-  EXPECT_TRUE(check_glsl_program(p.vertex.glsl, p.pixel.glsl, log)) << log << p.vertex.glsl << p.pixel.glsl;
+  EXPECT_TRUE(links(p));
   EXPECT_TRUE(contains(p.vertex.glsl, "fx_v_COLOR0 = vec4(fx_l_COLOR0, 1.0);")) << p.vertex.glsl;
   EXPECT_TRUE(contains(p.vertex.glsl, "fx_v_TEXCOORD1 = vec4(fx_l_TEXCOORD1, 0.0, 0.0, 1.0);")) << p.vertex.glsl;
   EXPECT_TRUE(contains(p.pixel.glsl, "fx_l_TEXCOORD0 = fx_v_TEXCOORD0.xy;")) << p.pixel.glsl;
@@ -323,15 +335,11 @@ TEST(EffectCompiler, IncludesAndFileNamesAreFoundAsWrittenOnWindows) {
   write_whole_file(dir.file("Effects/Shared/Colors.fxh"), "#define RED float4(1, 0, 0, 1)\n");
   write_whole_file(dir.file("Effects/flat.fx"),
                    "#include \"shared\\colors.fxh\"\n"
-                   "float4 PS() : COLOR { return RED; }\n"
-                   "float4 VS(float4 p : POSITION) : POSITION { return p; }\n"
-                   "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n");
+                   "float4 PS() : COLOR { return RED; }\n" +
+                       kPassThroughVS + kTechniqueT);
   EffectCompileResult result = compile_effect_file(dir.path().string() + "/effects\\FLAT.fx");
   ASSERT_TRUE(result.compiled()) << result.messages;
-  std::string log;
-  EXPECT_TRUE(check_glsl_program(result.effect->techniques[0].passes[0].vertex.glsl,
-                                 result.effect->techniques[0].passes[0].pixel.glsl, log))
-      << log;
+  EXPECT_TRUE(links(result.effect->techniques[0].passes[0]));
 }
 
 TEST(EffectCompiler, GlobalsNoShaderReadsAreStillParameters) {
@@ -341,9 +349,8 @@ TEST(EffectCompiler, GlobalsNoShaderReadsAreStillParameters) {
   write_whole_file(dir.file("plain.fx"),
                    "float4x4 World;\n"
                    "float3 LightDir = {1, 2, 3};\n"
-                   "float4 VS(float4 p : POSITION) : POSITION { return p; }\n"
-                   "float4 PS() : COLOR { return float4(1, 0, 0, 1); }\n"
-                   "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n");
+                   "float4 PS() : COLOR { return float4(1, 0, 0, 1); }\n" +
+                       kPassThroughVS + kTechniqueT);
   EffectCompileResult result = compile_effect_file(dir.file("plain.fx"));
   ASSERT_TRUE(result.compiled()) << result.messages;
   const CompiledEffect& effect = *result.effect;
@@ -353,8 +360,7 @@ TEST(EffectCompiler, GlobalsNoShaderReadsAreStillParameters) {
   EXPECT_EQ(float_at(effect.initial_values, 68), 2.0f);
   const EffectPass& p = effect.techniques[0].passes[0];
   EXPECT_FALSE(contains(p.vertex.glsl, "fx_Globals")) << p.vertex.glsl;
-  std::string log;
-  EXPECT_TRUE(check_glsl_program(p.vertex.glsl, p.pixel.glsl, log)) << log;
+  EXPECT_TRUE(links(p));
 }
 
 TEST(EffectCompiler, ClipSpaceOptionsStillLink) {
@@ -369,8 +375,7 @@ TEST(EffectCompiler, ClipSpaceOptionsStillLink) {
   EXPECT_TRUE(contains(lit.vertex.glsl, "gl_Position.xy += fx_PixelOffset * gl_Position.w;"));
   EXPECT_TRUE(contains(lit.vertex.glsl, "gl_Position.y = -gl_Position.y;")) << lit.vertex.glsl;
   EXPECT_FALSE(contains(scene().techniques[0].passes[1].vertex.glsl, "fx_PixelOffset"));
-  std::string log;
-  EXPECT_TRUE(check_glsl_program(lit.vertex.glsl, lit.pixel.glsl, log)) << log;
+  EXPECT_TRUE(links(lit));
 }
 
 TEST(EffectCache, CompilesTheSameFileOnceAndAgainWhenItChanges) {
@@ -378,9 +383,8 @@ TEST(EffectCache, CompilesTheSameFileOnceAndAgainWhenItChanges) {
   const std::string path = dir.file("cached.fx");
   const std::string source =
       "float4 Tint = {1, 1, 1, 1};\n"
-      "float4 PS() : COLOR { return Tint; }\n"
-      "float4 VS(float4 p : POSITION) : POSITION { return p; }\n"
-      "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n";
+      "float4 PS() : COLOR { return Tint; }\n" +
+      kPassThroughVS + kTechniqueT;
   write_whole_file(path, source);
   EffectCache cache;
   EffectCompileResult first = cache.compile_file(path);
