@@ -35,13 +35,7 @@ constexpr D3DCOLOR kWhite = 0xFFFFFFFF;
 constexpr D3DCOLOR kBlack = 0xFF000000;
 
 IDirect3DTexture9* SolidTexture(IDirect3DDevice9* device, D3DCOLOR color) {
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-            D3D_OK);
-  if (texture == nullptr) return nullptr;
-  const std::vector<D3DCOLOR> texels(4, color);
-  EXPECT_EQ(AsGlTexture(texture)->FillLevel0(texels.data(), texels.size() * 4), D3D_OK);
-  return texture;
+  return MakeTexture(device, 2, 2, std::vector<D3DCOLOR>(4, color)).release();
 }
 
 // One pixel at (x, y) showing the texture.

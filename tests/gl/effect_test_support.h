@@ -12,12 +12,6 @@
 #include "platform/gl/gl_texture.h"
 #include "tests/gl/gl_test_device.h"
 
-struct Releaser {
-  void operator()(IUnknown* object) const { object->Release(); }
-};
-template <class T>
-using Held = std::unique_ptr<T, Releaser>;
-
 // Through the backend's entry point, as D3DXCreateEffectFromFileA reaches it.
 inline Held<ID3DXEffect> LoadEffect(const GlTestDevice& device, const std::string& name,
                                     HRESULT* result = nullptr, Held<ID3DXBuffer>* errors = nullptr) {
@@ -81,17 +75,6 @@ void DrawList(const GlTestDevice& device, DWORD fvf, const std::vector<Vertex>& 
   device->SetFVF(fvf);
   EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(vertices.size() / 3), vertices.data(), sizeof(Vertex)),
             D3D_OK);
-}
-
-// A managed A8R8G8B8 texture of these texels (0xAARRGGBB, rows top first).
-inline Held<IDirect3DTexture9> MakeTexture(const GlTestDevice& device, UINT width, UINT height,
-                                           const std::vector<uint32_t>& texels) {
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
-  if (texture != nullptr) {
-    EXPECT_EQ(AsGlTexture(texture)->FillLevel0(texels.data(), texels.size() * 4), D3D_OK);
-  }
-  return Held<IDirect3DTexture9>(texture);
 }
 
 // Each colour channel within the tolerance.

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/gl/gl_device.h"
 #include "platform/gl/gl_direct3d.h"
 #include "platform/gl/gl_test_hooks.h"
+#include "platform/gl/gl_texture.h"
 #include "platform/win/sdl_window.h"
 #include "tests/support/present_parameters.h"
 
@@ -71,6 +73,29 @@ class NoClipControl {
   explicit NoClipControl(bool on) { gl_hook_disable_clip_control(on); }
   ~NoClipControl() { gl_hook_disable_clip_control(false); }
 };
+
+struct Releaser {
+  void operator()(IUnknown* object) const { object->Release(); }
+};
+template <class T>
+using Held = std::unique_ptr<T, Releaser>;
+
+// A managed A8R8G8B8 texture of these texels (0xAARRGGBB, rows top first).
+inline Held<IDirect3DTexture9> MakeTexture(IDirect3DDevice9* device, UINT width, UINT height,
+                                           const std::vector<D3DCOLOR>& texels) {
+  IDirect3DTexture9* texture = nullptr;
+  EXPECT_EQ(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
+                                  nullptr),
+            D3D_OK);
+  if (texture != nullptr) {
+    EXPECT_EQ(AsGlTexture(texture)->FillLevel0(texels.data(), texels.size() * 4), D3D_OK);
+  }
+  return Held<IDirect3DTexture9>(texture);
+}
+inline Held<IDirect3DTexture9> MakeTexture(const GlTestDevice& device, UINT width, UINT height,
+                                           const std::vector<D3DCOLOR>& texels) {
+  return MakeTexture(device.get(), width, height, texels);
+}
 
 // "RRGGBB" of a pixel, for readable failures.
 inline DWORD Rgb(D3DCOLOR color) { return color & 0x00FFFFFF; }

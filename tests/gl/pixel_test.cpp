@@ -38,18 +38,6 @@ DWORD FloatBits(float value) {
   return bits;
 }
 
-// A managed A8R8G8B8 texture holding these texels, row 0 first.
-IDirect3DTexture9* MakeTexture(GlTestDevice& device, UINT width, UINT height,
-                               const std::vector<D3DCOLOR>& texels) {
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
-                                  nullptr),
-            D3D_OK);
-  if (texture == nullptr) return nullptr;
-  EXPECT_EQ(AsGlTexture(texture)->FillLevel0(texels.data(), texels.size() * 4), D3D_OK);
-  return texture;
-}
-
 // The screen rectangle of the device utilities: edges moved half a pixel
 // out, so w x h gives w + 1 by h + 1 pixels.
 void DrawScreenQuad(GlTestDevice& device, int x, int y, int w, int h,
@@ -146,14 +134,14 @@ TEST(GlPixels, ScreenQuadMapsTexelsOneToOneAndSpansOneMorePixel) {
   for (UINT y = 0; y < 4; ++y) {
     for (UINT x = 0; x < 4; ++x) texels.push_back(D3DCOLOR_ARGB(255, 40 * x + 10, 40 * y + 10, 200));
   }
-  IDirect3DTexture9* texture = MakeTexture(device, 4, 4, texels);
+  Held<IDirect3DTexture9> texture = MakeTexture(device, 4, 4, texels);
   ASSERT_NE(texture, nullptr);
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
 
   // 3 x 3 spans the texture's 4 x 4 texels, one pixel each, row 0 on top.
-  DrawScreenQuad(device, 10, 20, 3, 3, texture);
+  DrawScreenQuad(device, 10, 20, 3, 3, texture.get());
   // 4 x 4 at another place spans 5 x 5 pixels.
-  DrawScreenQuad(device, 40, 30, 4, 4, texture);
+  DrawScreenQuad(device, 40, 30, 4, 4, texture.get());
   const GlImage image = device.Capture();
   for (UINT y = 0; y < 4; ++y) {
     for (UINT x = 0; x < 4; ++x) {
@@ -178,7 +166,6 @@ TEST(GlPixels, ScreenQuadMapsTexelsOneToOneAndSpansOneMorePixel) {
   EXPECT_NE(image.Pixel(44, 34), kBlack);
   EXPECT_EQ(image.Pixel(45, 34), kBlack);
   EXPECT_EQ(image.Pixel(44, 35), kBlack);
-  texture->Release();
 }
 
 TEST(GlPixels, LinesAndPointsLandOnTheirProjectedPixelsWithEitherClipSpaceMapping) {
@@ -254,11 +241,11 @@ TEST(GlPixels, ScaledPointIsSixPixelsWideOnASixHundredPixelViewport) {
 TEST(GlPixels, ModulateTintsGlyphTexelsWithTheVertexColour) {
   GlTestDevice device(64, 32);
   ASSERT_TRUE(device.ok()) << std::hex << device.result();
-  IDirect3DTexture9* glyphs = MakeTexture(device, 2, 1, {0xFFFFFFFF, 0xFF808080});
+  Held<IDirect3DTexture9> glyphs = MakeTexture(device, 2, 1, {0xFFFFFFFF, 0xFF808080});
   ASSERT_NE(glyphs, nullptr);
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
   device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-  device->SetTexture(0, glyphs);
+  device->SetTexture(0, glyphs.get());
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
   device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
@@ -279,7 +266,6 @@ TEST(GlPixels, ModulateTintsGlyphTexelsWithTheVertexColour) {
   EXPECT_EQ(image.Pixel(18, 10), kBlack);
   EXPECT_EQ(image.Pixel(12, 20), kBlack);
   EXPECT_EQ(image.Pixel(9, 10), kBlack);
-  glyphs->Release();
 }
 
 TEST(GlPixels, DrawingIntoAFloatTargetAndSamplingItOnScreen) {

@@ -16,12 +16,6 @@
 
 namespace shipped_effect {
 
-struct ReleaseOnce {
-  void operator()(IUnknown* object) const { object->Release(); }
-};
-template <typename T>
-using Held = std::unique_ptr<T, ReleaseOnce>;
-
 // With its first valid technique selected; null (and a failure) when it does not load.
 inline Held<ID3DXEffect> LoadShippedEffect(GlTestDevice& device, const char* file) {
   const std::string path = std::string(MESHVIEW_TEST_DATA) + "/../../demo/effect/" + file;
@@ -64,11 +58,7 @@ inline void DrawPass(GlTestDevice& device, ID3DXEffect* effect, UINT pass, const
 }
 
 inline Held<IDirect3DTexture9> WhiteTexture(GlTestDevice& device) {
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
-  const std::vector<D3DCOLOR> texels(16, 0xFFFFFFFF);
-  if (texture != nullptr) AsGlTexture(texture)->FillLevel0(texels.data(), texels.size() * 4);
-  return Held<IDirect3DTexture9>(texture);
+  return MakeTexture(device, 4, 4, std::vector<D3DCOLOR>(16, 0xFFFFFFFF));
 }
 
 // Level 0 of a float render target, row 0 the top row.
