@@ -39,6 +39,13 @@ TEST(GlTranslation, UnknownValuesFallBackAndDifferentlyNamedOnesMapRight) {
        GL_LINEAR_MIPMAP_NEAREST},
       {"min point, linear mips", gl_min_filter(D3DTEXF_POINT, D3DTEXF_LINEAR),
        GL_NEAREST_MIPMAP_LINEAR},
+      // The fixed-function subset: a dot product modulates, the current
+      // colour is the diffuse one and alpha replication is dropped.
+      {"stage op dot3", long(ff_stage_op(D3DTOP_DOTPRODUCT3)), long(FfStageOp::Modulate)},
+      {"stage op modulate", long(ff_stage_op(D3DTOP_MODULATE)), long(FfStageOp::Modulate)},
+      {"stage arg current", long(ff_stage_arg(D3DTA_CURRENT)), long(FfStageArg::Diffuse)},
+      {"stage arg replicated", long(ff_stage_arg(D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE)),
+       long(FfStageArg::Texture)},
   };
   for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
 
@@ -72,18 +79,6 @@ TEST(GlTranslation, TextureFormats) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(format.swizzle[i], oneRed[i]) << i;
   EXPECT_FALSE(gl_texture_format(D3DFMT_DXT1, &format));
   EXPECT_FALSE(gl_texture_format(D3DFMT_D24S8, &format));
-}
-
-TEST(GlTranslation, TextureStageOperationsOfTheFixedFunctionSubset) {
-  EXPECT_EQ(ff_stage_op(D3DTOP_DISABLE), FfStageOp::Disable);
-  EXPECT_EQ(ff_stage_op(D3DTOP_SELECTARG1), FfStageOp::SelectArg1);
-  EXPECT_EQ(ff_stage_op(D3DTOP_SELECTARG2), FfStageOp::SelectArg2);
-  EXPECT_EQ(ff_stage_op(D3DTOP_MODULATE), FfStageOp::Modulate);
-  EXPECT_EQ(ff_stage_op(D3DTOP_DOTPRODUCT3), FfStageOp::Modulate);
-  EXPECT_EQ(ff_stage_arg(D3DTA_TEXTURE), FfStageArg::Texture);
-  EXPECT_EQ(ff_stage_arg(D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE), FfStageArg::Texture);
-  EXPECT_EQ(ff_stage_arg(D3DTA_DIFFUSE), FfStageArg::Diffuse);
-  EXPECT_EQ(ff_stage_arg(D3DTA_CURRENT), FfStageArg::Diffuse);
 }
 
 TEST(GlTranslation, VertexLayoutsOfTheModelAndUtilityFormats) {
