@@ -27,11 +27,14 @@ class MessageQueue : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     use_headless_video();
+    register_class();
+  }
+  static ATOM register_class() {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = recording_procedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = kClass;
-    RegisterClassA(&windowClass);
+    return RegisterClassA(&windowClass);
   }
   void SetUp() override {
     first = make_window(10, 10, 216, 139);
@@ -150,12 +153,8 @@ TEST_F(MessageQueue, ClassesStayWhileTheirWindowsLiveAndCreationCanBeRefused) {
   EXPECT_TRUE(UnregisterClassA("QUEUETESTCLASS", GetModuleHandleA(nullptr)));  // names ignore case
   EXPECT_EQ(make_window(0, 0, 100, 100), nullptr);  // no class, no window
 
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = recording_procedure;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kClass;
-  EXPECT_NE(RegisterClassA(&windowClass), 0);
-  EXPECT_EQ(RegisterClassA(&windowClass), 0);
+  EXPECT_NE(register_class(), 0);
+  EXPECT_EQ(register_class(), 0);
   win_hook_fail_window_creation(true);
   EXPECT_EQ(make_window(0, 0, 100, 100), nullptr);
   win_hook_fail_window_creation(false);
