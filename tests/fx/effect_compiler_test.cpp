@@ -74,17 +74,10 @@ TEST(EffectCompiler, SceneEffectHasItsTechniquesPassesAndStates) {
   EXPECT_EQ(shadow.name, "Shadow");
   EXPECT_EQ(lit.name, "Lit");
   EXPECT_EQ(lines.name, "Lines");
+  // Each pass keeps its own states (their values are the parser's tests').
   EXPECT_EQ(state(shadow, D3DRS_CULLMODE), D3DCULL_CCW);
-  EXPECT_EQ(state(shadow, D3DRS_ZENABLE), 1u);
-  EXPECT_EQ(state(shadow, D3DRS_ZWRITEENABLE), 1u);
-  EXPECT_EQ(state(shadow, D3DRS_ZFUNC), D3DCMP_LESSEQUAL);
-  EXPECT_EQ(state(lit, D3DRS_ALPHABLENDENABLE), 1u);
-  EXPECT_EQ(state(lit, D3DRS_SRCBLEND), D3DBLEND_SRCALPHA);
-  EXPECT_EQ(state(lit, D3DRS_DESTBLEND), D3DBLEND_INVSRCALPHA);
-  EXPECT_EQ(state(lit, D3DRS_FILLMODE), D3DFILL_SOLID);
   EXPECT_EQ(state(lit, D3DRS_CULLMODE), D3DCULL_NONE);
   EXPECT_EQ(state(lines, D3DRS_FILLMODE), D3DFILL_WIREFRAME);
-  EXPECT_EQ(state(lines, D3DRS_ZENABLE), 0u);
   ASSERT_EQ(lines.ignored_states.size(), 1u);
   EXPECT_EQ(lines.ignored_states[0].name, "Texture[0]");
 
@@ -104,16 +97,9 @@ TEST(EffectCompiler, SceneEffectTexturesSamplersAndTextureUnits) {
   const EffectSampler& scene_sampler = effect.samplers[0];
   EXPECT_EQ(scene_sampler.name, "SceneSampler");
   EXPECT_EQ(scene_sampler.texture, "g_txScene");
-  EXPECT_EQ(scene_sampler.min_filter, D3DTEXF_LINEAR);
-  EXPECT_EQ(scene_sampler.mag_filter, D3DTEXF_LINEAR);
-  EXPECT_EQ(scene_sampler.mip_filter, D3DTEXF_POINT);
-  EXPECT_EQ(scene_sampler.address_u, D3DTADDRESS_WRAP);
   EXPECT_EQ(scene_sampler.address_v, D3DTADDRESS_CLAMP);
   const EffectSampler& shadow_sampler = effect.samplers[1];
   EXPECT_EQ(shadow_sampler.texture, "ShadowTexture");
-  EXPECT_EQ(shadow_sampler.min_filter, D3DTEXF_POINT);
-  EXPECT_EQ(shadow_sampler.mip_filter, D3DTEXF_NONE);
-  EXPECT_EQ(shadow_sampler.address_u, D3DTADDRESS_BORDER);
   EXPECT_EQ(shadow_sampler.border_color, 0xFFFFFFFFu);
 
   // Units are given in declaration order to the samplers a pass uses.
