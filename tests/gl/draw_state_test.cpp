@@ -9,21 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "render/device.h"
+#include "render/font.h"
 #include "tests/gl/gl_test_device.h"
 
 namespace {
 
-struct ScreenVertex {
-  float x, y, z, rhw, u, v;
-};
 struct ColoredScreenVertex {
   float x, y, z, rhw;
   D3DCOLOR color;
-};
-struct GlyphVertex {
-  float x, y, z, rhw;
-  D3DCOLOR color;
-  float u, v;
 };
 
 constexpr UINT kWidth = 64;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/d3dx9.h"
 #include "platform/gl/gl_device.h"
 #include "platform/gl/gl_direct3d.h"
 #include "platform/gl/gl_test_hooks.h"
@@ -95,6 +96,24 @@ inline Held<IDirect3DTexture9> MakeTexture(IDirect3DDevice9* device, UINT width,
 inline Held<IDirect3DTexture9> MakeTexture(const GlTestDevice& device, UINT width, UINT height,
                                            const std::vector<D3DCOLOR>& texels) {
   return MakeTexture(device.get(), width, height, texels);
+}
+
+inline void UseDiffuseColour(IDirect3DDevice9* device) {
+  device->SetRenderState(D3DRS_LIGHTING, 0);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+}
+
+// Camera at the origin looking along +z, 90 degrees, square pixels: a point
+// (x, y, z) lands on pixel ((x/z + 1) * w/2, (1 - y/z * w/h) * h/2).
+inline void LookAlongZ(IDirect3DDevice9* device, float aspect) {
+  Matrix4 identity;
+  identity.setIdentity();
+  Matrix4 projection;
+  D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 2.0f, aspect, 1.0f, 100.0f);
+  device->SetTransform(D3DTS_WORLD, &identity);
+  device->SetTransform(D3DTS_VIEW, &identity);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
 }
 
 // "RRGGBB" of a pixel, for readable failures.

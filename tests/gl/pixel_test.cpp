@@ -1,30 +1,20 @@
 // What the OpenGL backend draws, read back from the back buffer: every
 // drawing path the viewer uses must cover the pixels Direct3D 9 covers.
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "platform/d3dx9.h"
+#include "render/device.h"
+#include "render/font.h"
 #include "tests/gl/gl_test_device.h"
 
 namespace {
 
-struct ScreenVertex {
-  float x, y, z, rhw, u, v;
-};
-struct ColoredVertex {
-  float x, y, z;
-  D3DCOLOR color;
-};
 struct ColoredScreenVertex {
   float x, y, z, rhw;
   D3DCOLOR color;
-};
-struct GlyphVertex {
-  float x, y, z, rhw;
-  D3DCOLOR color;
-  float u, v;
 };
 
 constexpr D3DCOLOR kBlack = 0xFF000000;
@@ -55,24 +45,6 @@ void DrawScreenQuad(GlTestDevice& device, int x, int y, int w, int h,
   device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
   device->SetTexture(0, texture);
   EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex)), D3D_OK);
-}
-
-void UseDiffuseColour(GlTestDevice& device) {
-  device->SetRenderState(D3DRS_LIGHTING, 0);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-}
-
-// Camera at the origin looking along +z, 90 degrees, square pixels: a point
-// (x, y, z) lands on pixel ((x/z + 1) * w/2, (1 - y/z * w/h) * h/2).
-void LookAlongZ(GlTestDevice& device, float aspect) {
-  Matrix4 identity;
-  identity.setIdentity();
-  Matrix4 projection;
-  D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 2.0f, aspect, 1.0f, 100.0f);
-  device->SetTransform(D3DTS_WORLD, &identity);
-  device->SetTransform(D3DTS_VIEW, &identity);
-  device->SetTransform(D3DTS_PROJECTION, &projection);
 }
 
 int CountInRow(const GlImage& image, UINT y, D3DCOLOR color, UINT* first = nullptr) {
@@ -176,8 +148,8 @@ TEST(GlPixels, LinesAndPointsLandOnTheirProjectedPixelsWithEitherClipSpaceMappin
     ASSERT_TRUE(device.ok()) << std::hex << device.result();
     EXPECT_EQ(device.gl()->HasClipControl(), !fallback);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
-    LookAlongZ(device, 1.0f);
-    UseDiffuseColour(device);
+    LookAlongZ(device.get(), 1.0f);
+    UseDiffuseColour(device.get());
     device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
 
     // From pixel (95, 98) to (105, 98): Direct3D leaves out the last pixel.
@@ -208,7 +180,7 @@ TEST(GlPixels, ScaledPointIsSixPixelsWideOnASixHundredPixelViewport) {
   GlTestDevice device(800, 600);
   ASSERT_TRUE(device.ok()) << std::hex << device.result();
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
-  LookAlongZ(device, 800.0f / 600.0f);
+  LookAlongZ(device.get(), 800.0f / 600.0f);
   device->SetRenderState(D3DRS_LIGHTING, 0);
   device->SetRenderState(D3DRS_POINTSPRITEENABLE, 1);
   device->SetRenderState(D3DRS_POINTSCALEENABLE, 1);
@@ -289,7 +261,7 @@ TEST(GlPixels, DrawingIntoAFloatTargetAndSamplingItOnScreen) {
   // Red 64 clears the float target to 64/255; a depth-tested quad of red
   // 204 then covers the top-left 100 x 100 texels with 0.8.
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF400000, 1.0f, 0);
-  UseDiffuseColour(device);
+  UseDiffuseColour(device.get());
   device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
   const D3DCOLOR red204 = 0xFFCC0000;
   const ColoredScreenVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, red204},
@@ -339,7 +311,7 @@ TEST(GlPixels, CullModeCullsWhatDirect3DCullsWithEitherClipSpaceMapping) {
     device->SetTransform(D3DTS_WORLD, &identity);
     device->SetTransform(D3DTS_VIEW, &identity);
     device->SetTransform(D3DTS_PROJECTION, &identity);
-    UseDiffuseColour(device);
+    UseDiffuseColour(device.get());
     for (DWORD mode : {DWORD(D3DCULL_CCW), DWORD(D3DCULL_CW), DWORD(D3DCULL_NONE)}) {
       SCOPED_TRACE(testing::Message() << (fallback ? "fix-up" : "clip control") << ", cull "
                                       << mode);

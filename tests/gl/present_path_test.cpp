@@ -7,38 +7,18 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/d3dx9.h"
+#include "render/device.h"
 #include "tests/gl/gl_test_device.h"
 
 namespace {
 
-struct ColoredVertex {
-  float x, y, z;
-  D3DCOLOR color;
-};
-struct ScreenVertex {
-  float x, y, z, rhw, u, v;
-};
-
 constexpr UINT kWidth = 96;
 constexpr UINT kHeight = 72;
-
-void UseDiffuseColour(IDirect3DDevice9* device) {
-  device->SetRenderState(D3DRS_LIGHTING, 0);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-}
 
 // Triangles of both windings, overlapping in depth, some edges through
 // pixel centres and some not, seen through a perspective camera.
 void DrawTriangles(IDirect3DDevice9* device, float aspect) {
-  Matrix4 identity;
-  identity.setIdentity();
-  Matrix4 projection;
-  D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 2.0f, aspect, 1.0f, 100.0f);
-  device->SetTransform(D3DTS_WORLD, &identity);
-  device->SetTransform(D3DTS_VIEW, &identity);
-  device->SetTransform(D3DTS_PROJECTION, &projection);
+  LookAlongZ(device, aspect);
   UseDiffuseColour(device);
   device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
   const ColoredVertex triangles[] = {
