@@ -8,10 +8,6 @@ namespace {
 
 constexpr UINT kWidth = 40, kHeight = 30;
 
-struct Position {
-  float x, y, z;
-};
-
 std::vector<Position> Square(float left, float top, float size) {
   return Quad<Position>(left, top, left + size, top + size, [](float x, float y) {
     return Position{x, y, 0.5f};

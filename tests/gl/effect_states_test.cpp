@@ -6,10 +6,6 @@
 
 namespace {
 
-struct Position {
-  float x, y, z;
-};
-
 // The left triangle runs clockwise on screen (Direct3D's front), the right
 // one counter-clockwise.
 const std::vector<Position> kBothWindings = {{-1, 1, 0.5f}, {0, 1, 0.5f},  {-1, -1, 0.5f},

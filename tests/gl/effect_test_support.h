@@ -48,6 +48,11 @@ inline Matrix4 Translation(float x, float y) {
   return m;
 }
 
+// A vertex of D3DFVF_XYZ.
+struct Position {
+  float x, y, z;
+};
+
 // Two triangles over the rectangle, each vertex made by corner(x, y).
 template <class Vertex, class Corner>
 std::vector<Vertex> Quad(float left, float top, float right, float bottom, Corner corner) {
