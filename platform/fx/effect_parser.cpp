@@ -440,6 +440,17 @@ class EffectParser {
       error(at(i + 2), "missing ';' after '" + std::string(at(i + 1).text) + "'");
   }
 
+  // "struct [S] { ... } [names];": S names a type, the names are globals of it.
+  void check_struct_names(size_t i, size_t end) {
+    std::string type = "struct@" + std::to_string(at(i).offset);
+    if (i < end && at(i).is_identifier()) {
+      if (!check_redefinition(at(i), "struct")) return;
+      type = std::string(at(i++).text);
+    }
+    if (i < end && at(i).is('{')) i = skip_balanced(i);
+    check_static_names(i, end, type);
+  }
+
   // Static globals are no effect parameters; only their names are checked.
   void check_static_names(size_t i, size_t end, const std::string& type) {
     while (i < end && at(i).is_identifier()) {
@@ -466,7 +477,11 @@ class EffectParser {
       ++i;
     }
     if (i >= end || !at(i).is_identifier()) return;
-    if (is_one_of(at(i), {"struct", "typedef", "class", "interface"})) return;
+    if (at(i).is_word("struct")) {
+      check_struct_names(i + 1, end);
+      return;
+    }
+    if (is_one_of(at(i), {"typedef", "class", "interface"})) return;
     size_t type_index = i++;
     if ((at(type_index).is_word("vector") || at(type_index).is_word("matrix")) && at(i).is('<')) {
       while (i < end && !at(i).is('>')) ++i;

@@ -175,6 +175,10 @@ TEST(EffectParser, ReportsBrokenEffectSyntaxWithFileAndLine) {
       {"float4x4 W;\nvoid f() W;", "bad.fx(2): error: unexpected 'W' after the parameters of 'f'"},
       {"void f() : COLOR W\n{ }", "bad.fx(1): error: unexpected 'W' after the parameters of 'f'"},
       {"struct S { float x; };\nfloat S f() { }", "bad.fx(2): error: missing ';' after 'S'"},
+      {"struct S { float x; };\nfloat S;",
+       "bad.fx(2): error: redefinition of 'S' with another type"},
+      {"struct S { float x; } A;\nstruct { float x; } A;",
+       "bad.fx(2): error: redefinition of 'A' with another type"},
   };
   for (const Case& c : cases) {
     ParsedEffect effect;
