@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/fx/isolated_hlsl_compiler.h"
+
 namespace fx {
 
 namespace {
@@ -22,7 +24,7 @@ std::string cache_key(const std::string& found_path, const EffectCompileOptions&
 EffectCache::EffectCache() : EffectCache(std::filesystem::path()) {}
 
 EffectCache::EffectCache(std::filesystem::path disk_folder)
-    : EffectCache(std::move(disk_folder), make_glslang_hlsl_compiler()) {}
+    : EffectCache(std::move(disk_folder), make_effect_hlsl_compiler()) {}
 
 EffectCache::EffectCache(std::filesystem::path disk_folder, std::unique_ptr<HlslCompiler> compiler)
     : compiler_(std::move(compiler)), disk_(std::move(disk_folder)) {}

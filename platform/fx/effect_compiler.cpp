@@ -12,6 +12,7 @@
 #include "platform/fx/effect_assembly.h"
 #include "platform/fx/effect_parser.h"
 #include "platform/fx/entry_wrapper.h"
+#include "platform/fx/isolated_hlsl_compiler.h"
 #include "platform/fx/nesting_guard.h"
 
 namespace fx {
@@ -58,18 +59,20 @@ class EntryCompiler {
     }
     if (!ok) return false;
     std::string source = parsed_.shader_source + "\n" + wrappers_;
+    std::vector<EntryRequest> requests;
+    for (const auto& [key, entry] : pending_) requests.push_back({entry.stage, entry.entry_point});
+    std::vector<EntryResult> results = compiler_.compile_entries(source, name_, requests);
+    size_t index = 0;
     for (const auto& [key, entry] : pending_) {
-      std::vector<uint32_t> spirv;
-      std::string compiler_messages;
-      bool compiled = compiler_.compile(source, name_, entry.stage, entry.entry_point, spirv,
-                                        compiler_messages);
-      append_unique(messages_, compiler_messages);
-      if (!compiled) {
+      EntryResult& result = results[index++];
+      append_unique(messages_, result.messages);
+      if (!result.compiled) {
         ok = false;
         continue;
       }
       std::string error;
-      if (!translate_to_glsl(std::move(spirv), entry.stage, options_.glsl, stages[key], error)) {
+      if (!translate_to_glsl(std::move(result.spirv), entry.stage, options_.glsl, stages[key],
+                             error)) {
         append_unique(messages_, entry.request->where() + ": error: " + entry.request->function +
                                      ": " + error);
         ok = false;
@@ -147,7 +150,7 @@ EffectCompileResult compile_effect_file(const std::string& path,
     result.status = EffectStatus::FileNotFound;
     return result;
   }
-  std::unique_ptr<HlslCompiler> compiler = make_glslang_hlsl_compiler();
+  std::unique_ptr<HlslCompiler> compiler = make_effect_hlsl_compiler();
   return compile_effect_source(contents, found_path, *compiler, options);
 }
 

@@ -25,6 +25,17 @@ struct IncludedFile {
   std::string bytes;
 };
 
+// One entry point to compile for a stage, and what came of it.
+struct EntryRequest {
+  ShaderStage stage;
+  std::string entry_point;
+};
+struct EntryResult {
+  bool compiled = false;
+  std::vector<uint32_t> spirv;
+  std::string messages;
+};
+
 class HlslCompiler {
  public:
   virtual ~HlslCompiler() = default;
@@ -41,6 +52,19 @@ class HlslCompiler {
   virtual bool compile(const std::string& source, const std::string& source_name, ShaderStage stage,
                        const std::string& entry_point, std::vector<uint32_t>& spirv,
                        std::string& messages) = 0;
+
+  // Compiles several entry points of the same preprocessed source, one
+  // result each, in order.
+  virtual std::vector<EntryResult> compile_entries(const std::string& source,
+                                                   const std::string& source_name,
+                                                   const std::vector<EntryRequest>& entries) {
+    std::vector<EntryResult> results(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+      results[i].compiled = compile(source, source_name, entries[i].stage, entries[i].entry_point,
+                                    results[i].spirv, results[i].messages);
+    }
+    return results;
+  }
 };
 
 std::unique_ptr<HlslCompiler> make_glslang_hlsl_compiler();
