@@ -84,9 +84,10 @@ bool read_until_closed(int fd, std::string& bytes, std::chrono::steady_clock::ti
 std::string how_it_ended(int status) {
   if (WIFSIGNALED(status)) {
     const int signal = WTERMSIG(status);
-    return "crashed on '%s' (signal " + std::to_string(signal) + ", " + strsignal(signal) + ")";
+    return "crashed on this effect (signal " + std::to_string(signal) + ", " + strsignal(signal) +
+           ")";
   }
-  return "stopped on '%s' with status " + std::to_string(WEXITSTATUS(status));
+  return "stopped on this effect with status " + std::to_string(WEXITSTATUS(status));
 }
 
 class IsolatedHlslCompiler : public HlslCompiler {
@@ -138,13 +139,13 @@ class IsolatedHlslCompiler : public HlslCompiler {
     while (received < entries.size() && decode(bytes, at, results[received])) ++received;
     if (received == entries.size() && finished && WIFEXITED(status) && WEXITSTATUS(status) == 0)
       return results;
-    // The entry the child was working on when it ended gets the reason; the
-    // ones after it were never tried.
+    // The entry the child was working on when it ended gets the reason (the
+    // compiler parses the whole source for each entry, so the fault may lie
+    // anywhere in it); the ones after it were never tried.
     const size_t failed = received < entries.size() ? received : entries.size() - 1;
-    std::string ending =
-        finished ? how_it_ended(status)
-                 : "did not finish '%s' within " + std::to_string(kCompileSecondsLimit) + " s";
-    ending.replace(ending.find("%s"), 2, entries[failed].entry_point);
+    const std::string ending = finished ? how_it_ended(status)
+                                        : "did not finish this effect within " +
+                                              std::to_string(kCompileSecondsLimit) + " s";
     for (size_t i = failed; i < entries.size(); ++i) results[i] = EntryResult();
     results[failed].messages = source_name + ": error: the HLSL compiler " + ending + "\n";
     return results;
