@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/device.h"
+#include "app/effect_prefetch.h"
 #include "app/file_loads.h"
 #include "app/foreign_load.h"
 #include "app/load_report.h"
@@ -201,6 +202,7 @@ int ShowModel(const ViewerOptions& options, const ModelFileCheck& file, const Da
 // Checked file, known data folder: window, device, scene.
 int OpenWindowAndShow(const ViewerOptions& options, const ModelFileCheck& file,
                       const DataFolders& data) {
+  PrefetchEffects(FileModeEffects(file, data));
   CWindow window;
   if (!window.Create(TitleFor(file).c_str(), true, options.width, options.height, kBackground)) {
     return Failure(file.path, "no window could be opened");

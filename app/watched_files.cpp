@@ -1,11 +1,12 @@
 #include "app/watched_files.h"
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <system_error>
 
+#include "base/input_file.h"
+#include "base/log.h"
 #include "base/path_lookup.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +24,37 @@ std::string ScriptOf(const std::string& modelPath) {
   const size_t dot = name.find('.');
   if (dot != std::string::npos) name = name.substr(0, dot);
   return (path.parent_path() / (name + ".txt")).string();
+}
+
+// The file's text, or "" when it cannot be read. Quietly: these lists only
+// watch or prepare, and the load itself reports a file it cannot read.
+std::string QuietlyRead(const std::string& path, InputKind kind) {
+  const bool logging = log_enabled();
+  log_enable(false);
+  std::string text;
+  InputStatus status;
+  if (!read_input_text(path.c_str(), kind, text, &status)) text.clear();
+  log_enable(logging);
+  return text;
+}
+
+struct ScriptFileCommand {
+  char letter;
+  std::string name;
+};
+
+// The script's one-letter commands with a name after them.
+std::vector<ScriptFileCommand> FileCommandsOfScript(const std::string& scriptPath) {
+  std::vector<ScriptFileCommand> commands;
+  std::istringstream lines(QuietlyRead(scriptPath, InputKind::Script));
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream in(line);
+    std::string command;
+    std::string name;
+    if (!(in >> command >> name) || command.size() != 1) continue;
+    commands.push_back({command[0], name});
+  }
+  return commands;
 }
 
 // The name an "#include" line names, or "" when the line is no include.
@@ -54,7 +86,7 @@ std::vector<std::string> IncludesOfEffect(const std::string& effectPath) {
   while (!pending.empty() && found.size() < kMostIncludes) {
     const std::string current = pending.back();
     pending.pop_back();
-    std::ifstream in(current);
+    std::istringstream in(QuietlyRead(current, InputKind::Effect));
     for (std::string line; std::getline(in, line);) {
       const std::string name = IncludedName(line);
       if (name.empty()) continue;
@@ -71,22 +103,29 @@ std::vector<std::string> IncludesOfEffect(const std::string& effectPath) {
 
 std::vector<std::string> FilesOfModel(const std::string& modelPath, const ModelFolders& folders) {
   std::vector<std::string> files{modelPath, ScriptOf(modelPath)};
-  std::ifstream script(files.back());
-  for (std::string line; std::getline(script, line);) {
-    std::istringstream in(line);
-    std::string command;
-    std::string name;
-    if (!(in >> command >> name) || command.size() != 1) continue;
-    const char letter = command[0];
-    if (letter == 't' || letter == 'b') {
-      files.push_back(resolve_existing_path((folders.textureFolder + name).c_str()));
-    } else if (letter == 'e' || letter == 'S') {
-      const std::string effect = resolve_existing_path((folders.effectFolder + name).c_str());
+  for (const ScriptFileCommand& command : FileCommandsOfScript(files.back())) {
+    if (command.letter == 't' || command.letter == 'b') {
+      files.push_back(resolve_existing_path((folders.textureFolder + command.name).c_str()));
+    } else if (command.letter == 'e' || command.letter == 'S') {
+      const std::string effect =
+          resolve_existing_path((folders.effectFolder + command.name).c_str());
       files.push_back(effect);
       for (const std::string& include : IncludesOfEffect(effect)) files.push_back(include);
     }
   }
   return files;
+}
+
+std::vector<std::string> EffectsOfModel(const std::string& modelPath,
+                                        const std::string& effectFolder) {
+  const std::vector<ScriptFileCommand> commands = FileCommandsOfScript(ScriptOf(modelPath));
+  std::vector<std::string> effects;
+  for (char letter : {'S', 'e'}) {
+    for (const ScriptFileCommand& command : commands) {
+      if (command.letter == letter) effects.push_back(effectFolder + command.name);
+    }
+  }
+  return effects;
 }
 
 FileWatcher::FileWatcher(std::vector<std::string> files)

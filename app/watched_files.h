@@ -10,6 +10,11 @@
 // #include, followed through their includes.
 std::vector<std::string> FilesOfModel(const std::string& modelPath, const ModelFolders& folders);
 
+// The effect files a model's script names, as the loader asks for them
+// (effectFolder + name), in the loader's order: the shadow volume's first.
+std::vector<std::string> EffectsOfModel(const std::string& modelPath,
+                                        const std::string& effectFolder);
+
 // The files an effect #includes, directly or through other includes, found
 // relative to the including file's folder; the effect itself not among them.
 std::vector<std::string> IncludesOfEffect(const std::string& effectPath);

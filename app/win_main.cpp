@@ -1,6 +1,7 @@
 #include "app/win_main.h"
 
 #include "app/device.h"
+#include "app/effect_prefetch.h"
 #include "app/run.h"
 #include "app/window.h"
 #include "base/dirs.h"
@@ -43,8 +44,9 @@ int RunInWindow() {
   CWindow window;
   int result = 0;
   // Without a display the window could only run unseen: that is no window.
-  if (!platform_display_available() ||
-      !window.Create(kWindowTitle, true, kWidth, kHeight, kBackground)) {
+  const bool display = platform_display_available();
+  if (display) PrefetchEffects(StartFolderEffects());
+  if (!display || !window.Create(kWindowTitle, true, kWidth, kHeight, kBackground)) {
     log_text("No window for me, sorry!!");
     MessageBoxA(nullptr, "Nincs ablak!!", "vége - HIBA", MB_OK);
   } else {

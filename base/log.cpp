@@ -63,6 +63,8 @@ void log_init_file(const char* path) {
 
 void log_enable(bool on) { g_logEnabled = on; }
 
+bool log_enabled() { return g_logEnabled; }
+
 void log_text(const char* text) {
   if (FILE* file = open_for_append()) {
     std::fprintf(file, "%s\n", text ? text : "(null)");

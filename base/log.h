@@ -9,6 +9,7 @@
 // line (truncating an earlier log). Call once, before the directory changes.
 void log_init();
 void log_enable(bool on);
+bool log_enabled();
 void log_text(const char* text);
 void log_text2(const char* text, const char* text2);
 void log_int(const char* label, int32_t value);

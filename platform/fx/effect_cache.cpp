@@ -1,7 +1,9 @@
 #include "platform/fx/effect_cache.h"
 
 #include <filesystem>
+#include <system_error>
 
+#include "base/log.h"
 #include "platform/fx/isolated_hlsl_compiler.h"
 
 namespace fx {
@@ -31,8 +33,45 @@ EffectCache::EffectCache(std::filesystem::path disk_folder, std::unique_ptr<Hlsl
 
 EffectCache::~EffectCache() = default;
 
+void EffectCache::prefetch(const std::vector<std::string>& paths,
+                           const EffectCompileOptions& options) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (disk_.folder().empty() || prefetch_.running()) return;
+  // Only effects not on disk yet are worth a child. Read quietly: compile_file
+  // reports a file it cannot read when the load asks for it.
+  std::vector<std::string> missing;
+  const bool logging = log_enabled();
+  log_enable(false);
+  for (const std::string& path : paths) {
+    std::string found_path;
+    std::string contents;
+    if (!read_effect_file(path, found_path, contents)) continue;
+    std::error_code error;
+    const std::string key = EffectDiskCache::make_key(contents, found_path, options_text(options));
+    if (!std::filesystem::exists(disk_.entry_path(key), error)) missing.push_back(path);
+  }
+  log_enable(logging);
+  // The child sees this object as it is now; the lock it holds is ours.
+  if (prefetch_.start(missing.size(), [&](size_t item) { compile_locked(missing[item], options); }))
+    prefetched_ = std::move(missing);
+}
+
 EffectCompileResult EffectCache::compile_file(const std::string& path,
                                               const EffectCompileOptions& options) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (prefetch_.running()) {
+    for (size_t item = 0; item < prefetched_.size(); ++item) {
+      if (prefetched_[item] == path) {
+        prefetch_.wait_for(item);
+        break;
+      }
+    }
+  }
+  return compile_locked(path, options);
+}
+
+EffectCompileResult EffectCache::compile_locked(const std::string& path,
+                                                const EffectCompileOptions& options) {
   EffectCompileResult result;
   std::string found_path;
   std::string contents;
@@ -40,7 +79,6 @@ EffectCompileResult EffectCache::compile_file(const std::string& path,
     result.status = EffectStatus::FileNotFound;
     return result;
   }
-  std::lock_guard<std::mutex> lock(mutex_);
   std::string key = cache_key(found_path, options);
   auto found = entries_.find(key);
   if (found != entries_.end() && found->second.contents == contents) return found->second.result;

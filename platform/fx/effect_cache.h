@@ -5,9 +5,11 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/fx/effect_compiler.h"
 #include "platform/fx/effect_disk_cache.h"
+#include "platform/fx/prefetch_child.h"
 
 // Compiling an effect takes tens of milliseconds and every model names one,
 // often the same: within a run, a file whose bytes and options are unchanged
@@ -31,6 +33,15 @@ class EffectCache {
   EffectCompileResult compile_file(const std::string& path,
                                    const EffectCompileOptions& options = {});
 
+  // Compiles these effects into the disk folder in a child process while the
+  // caller goes on (opening the window, loading models); a compile_file of
+  // one of them first waits until the child is past it, then finds it on
+  // disk. Call it while the process has one thread, in the order the effects
+  // will be loaded. Nothing happens without a disk folder or while an earlier
+  // prefetch runs; an effect the child cannot compile is compiled (and its
+  // errors reported) by compile_file as usual.
+  void prefetch(const std::vector<std::string>& paths, const EffectCompileOptions& options = {});
+
   // How many compilations actually ran, and how many results came from disk.
   size_t compilations() const;
   size_t disk_loads() const;
@@ -45,12 +56,16 @@ class EffectCache {
     EffectCompileResult result;
   };
 
+  EffectCompileResult compile_locked(const std::string& path, const EffectCompileOptions& options);
+
   mutable std::mutex mutex_;
   std::map<std::string, Entry> entries_;
   std::unique_ptr<HlslCompiler> compiler_;
   EffectDiskCache disk_;
   size_t compilations_ = 0;
   size_t disk_loads_ = 0;
+  PrefetchChild prefetch_;
+  std::vector<std::string> prefetched_;
 };
 
 // The cache the effect runtime uses, on the user's cache folder

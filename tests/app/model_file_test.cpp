@@ -1,6 +1,7 @@
 #include "app/model_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "app/load_report.h"
 #include "app/watched_files.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -141,6 +143,22 @@ TEST(FilesOfModel, FollowsTheScriptAndTheEffectsIncludes) {
   std::sort(sortedNames.begin(), sortedNames.end());
   std::sort(sortedExpected.begin(), sortedExpected.end());
   EXPECT_EQ(sortedNames, sortedExpected);
+
+  // The effects alone, as the loader asks for them: the shadow volume's first.
+  const std::vector<std::string> effectPaths = {bin.string() + "/../effect/volume.fx",
+                                                bin.string() + "/../effect/main.fx"};
+  EXPECT_EQ(EffectsOfModel((bin / "m.x_out").string(), bin.string() + "/"), effectPaths);
+}
+
+TEST(FilesOfModel, AScriptThatIsNoRegularFileIsSkippedQuietly) {
+  TempDir dir;
+  const LogCapture log;
+  write_whole_file(dir.file("m.x_out"), "MeSh");
+  ASSERT_EQ(mkfifo(dir.file("m.txt").c_str(), 0600), 0);
+  // Opening the FIFO for reading would wait for a writer forever.
+  EXPECT_EQ(FilesOfModel(dir.file("m.x_out"), ModelFolders{}).size(), 2u);
+  EXPECT_TRUE(EffectsOfModel(dir.file("m.x_out"), "").empty());
+  EXPECT_TRUE(log.lines().empty());
 }
 
 TEST(FileWatcher, NoticesAnEditARemovalAndAReturnOnce) {
