@@ -26,7 +26,9 @@ std::string cache_key(const std::string& found_path, const EffectCompileOptions&
 EffectCache::EffectCache() : EffectCache(std::filesystem::path()) {}
 
 EffectCache::EffectCache(std::filesystem::path disk_folder)
-    : EffectCache(std::move(disk_folder), make_effect_hlsl_compiler()) {}
+    : EffectCache(std::move(disk_folder), make_effect_hlsl_compiler()) {
+  default_compiler_ = true;
+}
 
 EffectCache::EffectCache(std::filesystem::path disk_folder, std::unique_ptr<HlslCompiler> compiler)
     : compiler_(std::move(compiler)), disk_(std::move(disk_folder)) {}
@@ -51,9 +53,15 @@ void EffectCache::prefetch(const std::vector<std::string>& paths,
     if (!std::filesystem::exists(disk_.entry_path(key), error)) missing.push_back(path);
   }
   log_enable(logging);
-  // The child sees this object as it is now; the lock it holds is ours.
-  if (prefetch_.start(missing.size(), [&](size_t item) { compile_locked(missing[item], options); }))
-    prefetched_ = std::move(missing);
+  // The child sees this object as it is now; the lock it holds is ours. The
+  // child is itself the isolation, so glslang runs in it directly: a crash or
+  // a hang ends only the child, and the load then compiles that effect again,
+  // isolated, and reports it.
+  const bool started = prefetch_.start(missing.size(), [&](size_t item) {
+    if (item == 0 && default_compiler_) compiler_ = make_glslang_hlsl_compiler();
+    compile_locked(missing[item], options);
+  });
+  if (started) prefetched_ = std::move(missing);
 }
 
 EffectCompileResult EffectCache::compile_file(const std::string& path,
@@ -62,7 +70,7 @@ EffectCompileResult EffectCache::compile_file(const std::string& path,
   if (prefetch_.running()) {
     for (size_t item = 0; item < prefetched_.size(); ++item) {
       if (prefetched_[item] == path) {
-        prefetch_.wait_for(item);
+        prefetch_.wait_for(item, kCompileSecondsLimit);
         break;
       }
     }

@@ -61,6 +61,7 @@ class EffectCache {
   mutable std::mutex mutex_;
   std::map<std::string, Entry> entries_;
   std::unique_ptr<HlslCompiler> compiler_;
+  bool default_compiler_ = false;  // glslang, isolated
   EffectDiskCache disk_;
   size_t compilations_ = 0;
   size_t disk_loads_ = 0;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/fx/glslang_process.h"
+#include "platform/fx/prefetch_child.h"
 
 namespace fx {
 namespace {
@@ -169,8 +170,7 @@ class IsolatedHlslCompiler : public HlslCompiler {
                               const std::string& source_name,
                               const std::vector<EntryRequest>& entries) {
     close(pipe_ends[0]);
-    // A crash ends the child plainly, without the handlers the parent installed.
-    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) std::signal(signal, SIG_DFL);
+    end_plainly_on_crash();
     std::signal(SIGPIPE, SIG_IGN);
     for (const EntryRequest& entry : entries) {
       EntryResult result;

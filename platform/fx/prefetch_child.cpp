@@ -1,6 +1,8 @@
 #include "platform/fx/prefetch_child.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,11 +13,18 @@
 
 namespace fx {
 
+void end_plainly_on_crash() {
+  for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) std::signal(signal, SIG_DFL);
+  const rlimit no_core{0, 0};
+  setrlimit(RLIMIT_CORE, &no_core);
+}
+
 namespace {
 
 [[noreturn]] void run_child(int report_fd, size_t count, const std::function<void(size_t)>& work) {
   // The log belongs to the parent, which reports every load itself.
   log_enable(false);
+  end_plainly_on_crash();
   const int null_fd = open("/dev/null", O_RDWR | O_CLOEXEC);
   if (null_fd >= 0) {
     for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) dup2(null_fd, stream);
@@ -62,8 +71,13 @@ bool PrefetchChild::start(size_t count, const std::function<void(size_t)>& work)
   return true;
 }
 
-void PrefetchChild::wait_for(size_t item) {
+void PrefetchChild::wait_for(size_t item, int item_seconds) {
   while (running() && done_ <= item && done_ < count_) {
+    pollfd report{report_fd_, POLLIN, 0};
+    const int ready = poll(&report, 1, item_seconds * 1000);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready == 0) kill(pid_, SIGKILL);
+    if (ready <= 0) break;
     char reports[64];
     const ssize_t got = read(report_fd_, reports, sizeof reports);
     if (got < 0 && errno == EINTR) continue;

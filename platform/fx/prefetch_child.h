@@ -10,6 +10,10 @@
 // work leaves behind (files) is how its results come back.
 namespace fx {
 
+// For a forked helper child: a crash ends it plainly, without the handlers
+// the parent installed and without leaving a core file in the user's folder.
+void end_plainly_on_crash();
+
 class PrefetchChild {
  public:
   PrefetchChild() = default;
@@ -25,8 +29,9 @@ class PrefetchChild {
   bool start(size_t count, const std::function<void(size_t)>& work);
 
   // Returns once item is done or the child has ended (crashed, killed or
-  // finished); at once when nothing was started.
-  void wait_for(size_t item);
+  // finished); at once when nothing was started. A child that reports
+  // nothing for item_seconds is taken as hung and killed.
+  void wait_for(size_t item, int item_seconds);
   bool running() const { return pid_ > 0; }
 
  private:
