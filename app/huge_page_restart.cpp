@@ -23,6 +23,15 @@ std::optional<std::string> tunables_with_huge_pages(const char* current) {
   return value;
 }
 
+std::string executable_path() {
+  constexpr char kSelf[] = "/proc/self/exe";
+  char path[4096];
+  const ssize_t length = readlink(kSelf, path, sizeof path - 1);
+  if (length <= 0) return kSelf;
+  path[length] = '\0';
+  return access(path, X_OK) == 0 ? std::string(path) : std::string(kSelf);
+}
+
 void restart_with_huge_pages(const char* program, char** argv) {
   if (program == nullptr || argv == nullptr || argv[0] == nullptr) return;
   const char* current = std::getenv("GLIBC_TUNABLES");

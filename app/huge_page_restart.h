@@ -14,6 +14,12 @@
 // restarts again.
 std::optional<std::string> tunables_with_huge_pages(const char* current);
 
+// The file this process runs, by its own name: the kernel names a process
+// after the file it executes, so restarting through "/proc/self/exe" would
+// list the viewer as "exe" in ps and top. "/proc/self/exe" itself when the
+// name cannot be found or no longer runs.
+std::string executable_path();
+
 // Replaces the process by `program` with `argv`, the tunable added to its
 // environment, when tunables_with_huge_pages asks for it. Returns only when
 // there is nothing to do or the exec failed; the caller then simply goes on.

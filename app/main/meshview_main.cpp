@@ -8,7 +8,7 @@
 #include "app/win_main.h"
 
 int main(int argc, char** argv) {
-  restart_with_huge_pages("/proc/self/exe", argv);
+  restart_with_huge_pages(executable_path().c_str(), argv);
   if (argc <= 1) return WinMain(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
   return RunCommandLine(std::vector<std::string>(argv + 1, argv + argc));
 }

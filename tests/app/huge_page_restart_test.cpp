@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -87,6 +88,8 @@ TEST(HugePageRestart, TheRestartedProcessGetsTheTunableAndItsArguments) {
   EXPECT_EQ(ChildSees(nullptr, "/nonexistent/program"), "not restarted|(unset)");
   EXPECT_EQ(ChildSees("glibc.malloc.check=3", "/nonexistent/program"),
             "not restarted|glibc.malloc.check=3");
+  // Restarted by its own name, so that ps and top do not call it "exe".
+  EXPECT_EQ(std::filesystem::path(executable_path()).filename(), "test_app");
 }
 
 }  // namespace
