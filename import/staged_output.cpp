@@ -1,11 +1,51 @@
 #include "import/staged_output.h"
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <charconv>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// ".OUT.writing-": what every staging folder of OUT starts with.
+std::string StagingPrefix(const fs::path& out) {
+  return "." + out.filename().string() + ".writing-";
+}
+
+// True when name is PREFIX + PID + "-" + six characters and no process PID exists.
+bool LeftByAGoneProcess(std::string_view name, std::string_view prefix) {
+  if (name.substr(0, prefix.size()) != prefix) return false;
+  const std::string_view rest = name.substr(prefix.size());
+  pid_t pid = 0;
+  const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+  if (error != std::errc() || pid <= 0 || end == rest.data()) return false;
+  if (std::string_view(end, size_t(rest.data() + rest.size() - end)).size() != 7 || *end != '-')
+    return false;
+  return kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Staging folders of earlier conversions into out that were killed before
+// they could remove their own.
+void RemoveStaleStaging(const fs::path& parent, const fs::path& out) {
+  const std::string prefix = StagingPrefix(out);
+  std::error_code code;
+  std::vector<fs::path> stale;
+  for (auto it = fs::directory_iterator(parent, code); !code && it != fs::directory_iterator();
+       it.increment(code)) {
+    if (it->is_directory(code) && !it->is_symlink(code) &&
+        LeftByAGoneProcess(it->path().filename().string(), prefix))
+      stale.push_back(it->path());
+  }
+  for (const fs::path& folder : stale) fs::remove_all(folder, code);
+}
+
+}  // namespace
 
 StagedOutput::StagedOutput(const std::string& outDir) {
   std::error_code code;
@@ -18,7 +58,9 @@ StagedOutput::StagedOutput(const std::string& outDir) {
     failure_ = "cannot make " + parent.string() + ": " + code.message();
     return;
   }
-  std::string pattern = (parent / ("." + out.filename().string() + ".writing-XXXXXX")).string();
+  RemoveStaleStaging(parent, out);
+  std::string pattern =
+      (parent / (StagingPrefix(out) + std::to_string(getpid()) + "-XXXXXX")).string();
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   if (mkdtemp(name.data()) == nullptr) {

@@ -5,7 +5,9 @@
 // move into the output folder only on commit(), after the whole conversion
 // and its check succeeded; otherwise the folder is removed with this object,
 // and the output folder stays as it was. A killed conversion leaves only the
-// hidden staging folder behind.
+// hidden staging folder behind; its name holds the writer's process id, so
+// the next conversion into the same folder removes it once that process is
+// gone.
 class StagedOutput {
  public:
   explicit StagedOutput(const std::string& outDir);

@@ -1,5 +1,10 @@
 // meshconv writes beside OUTDIR and moves the files in only after the whole
 // conversion and its check succeeded.
+#include "import/staged_output.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <set>
 
 #include "tests/import/conversion_support.h"
@@ -112,4 +117,32 @@ TEST(StagedOutput, AFolderWhereAFileMustGoStopsTheMoveBeforeAnythingMoves) {
   EXPECT_NE(run.err.find("a folder has that name"), std::string::npos) << run.err;
   EXPECT_TRUE(filesUnder(out).empty());
   EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"out"}));
+}
+
+TEST(StagedOutput, AKilledConversionsFolderGoesWithTheNextConversionThere) {
+  TempDir dir;
+  const fs::path out = dir.path() / "out";
+  // A process id that surely ended: a child of ours, waited for.
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  waitpid(gone, nullptr, 0);
+  const std::string dead = ".out.writing-" + std::to_string(gone) + "-Ab3dE9";
+  const std::vector<std::string> kept = {
+      ".out.writing-" + std::to_string(getpid()) + "-Zz1yX2",  // a conversion still running
+      ".other.writing-" + std::to_string(gone) + "-Ab3dE9",    // another output folder's
+      ".out.writing-Qw3rTy",                                   // no process named
+      ".out.writing-" + std::to_string(gone) + "-long-name"};  // not a staging name
+  for (const std::string& name : kept) fs::create_directories(dir.path() / name);
+  fs::create_directories(dir.path() / dead / "bin");
+  write_whole_file((dir.path() / dead / "bin" / "box.x_out").string(), "half");
+
+  {
+    const StagedOutput staged(out.string());
+    ASSERT_TRUE(staged.failure().empty()) << staged.failure();
+    EXPECT_FALSE(fs::exists(dir.path() / dead));
+    for (const std::string& name : kept) EXPECT_TRUE(fs::exists(dir.path() / name)) << name;
+  }
+  std::set<std::string> expected(kept.begin(), kept.end());
+  EXPECT_EQ(namesIn(dir.path()), expected);
 }
