@@ -29,12 +29,10 @@ std::string ScriptOf(const std::string& modelPath) {
 // The file's text, or "" when it cannot be read. Quietly: these lists only
 // watch or prepare, and the load itself reports a file it cannot read.
 std::string QuietlyRead(const std::string& path, InputKind kind) {
-  const bool logging = log_enabled();
-  log_enable(false);
+  LogSilence quiet;
   std::string text;
   InputStatus status;
   if (!read_input_text(path.c_str(), kind, text, &status)) text.clear();
-  log_enable(logging);
   return text;
 }
 

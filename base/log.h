@@ -10,6 +10,19 @@
 void log_init();
 void log_enable(bool on);
 bool log_enabled();
+
+// Keeps the log off for its lifetime, then puts back what was: for reads that
+// only prepare (file lists, prefetches) whose files the real load reports.
+class LogSilence {
+ public:
+  LogSilence() : was_enabled_(log_enabled()) { log_enable(false); }
+  ~LogSilence() { log_enable(was_enabled_); }
+  LogSilence(const LogSilence&) = delete;
+  LogSilence& operator=(const LogSilence&) = delete;
+
+ private:
+  bool was_enabled_;
+};
 void log_text(const char* text);
 void log_text2(const char* text, const char* text2);
 void log_int(const char* label, int32_t value);

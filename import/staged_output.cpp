@@ -24,9 +24,9 @@ bool LeftByAGoneProcess(std::string_view name, std::string_view prefix) {
   const std::string_view rest = name.substr(prefix.size());
   pid_t pid = 0;
   const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
-  if (error != std::errc() || pid <= 0 || end == rest.data()) return false;
-  if (std::string_view(end, size_t(rest.data() + rest.size() - end)).size() != 7 || *end != '-')
-    return false;
+  if (error != std::errc() || pid <= 0) return false;
+  const std::string_view suffix(end, size_t(rest.data() + rest.size() - end));
+  if (suffix.size() != 7 || suffix.front() != '-') return false;
   return kill(pid, 0) != 0 && errno == ESRCH;
 }
 

@@ -42,17 +42,18 @@ void EffectCache::prefetch(const std::vector<std::string>& paths,
   // Only effects not on disk yet are worth a child. Read quietly: compile_file
   // reports a file it cannot read when the load asks for it.
   std::vector<std::string> missing;
-  const bool logging = log_enabled();
-  log_enable(false);
-  for (const std::string& path : paths) {
-    std::string found_path;
-    std::string contents;
-    if (!read_effect_file(path, found_path, contents)) continue;
-    std::error_code error;
-    const std::string key = EffectDiskCache::make_key(contents, found_path, options_text(options));
-    if (!std::filesystem::exists(disk_.entry_path(key), error)) missing.push_back(path);
+  {
+    LogSilence quiet;
+    for (const std::string& path : paths) {
+      std::string found_path;
+      std::string contents;
+      if (!read_effect_file(path, found_path, contents)) continue;
+      std::error_code error;
+      const std::string key =
+          EffectDiskCache::make_key(contents, found_path, options_text(options));
+      if (!std::filesystem::exists(disk_.entry_path(key), error)) missing.push_back(path);
+    }
   }
-  log_enable(logging);
   // The child sees this object as it is now; the lock it holds is ours. The
   // child is itself the isolation, so glslang runs in it directly: a crash or
   // a hang ends only the child, and the load then compiles that effect again,
