@@ -1,31 +1,24 @@
 #include "app/effect_prefetch.h"
 
-#include <sstream>
-
+#include "app/start_input.h"
 #include "app/watched_files.h"
-#include "base/input_file.h"
+#include "base/bin_file.h"
 #include "base/log.h"
 #include "import/effect_files.h"
 #include "platform/fx/effect_cache.h"
 
 namespace {
 
-constexpr char kInputFile[] = "input.txt";
 constexpr char kWallFile[] = "wall.x_out";
-// The viewer reads the model path with "%1023s".
-constexpr size_t kLongestModelPath = 1023;
 
-// The first word of input.txt, or "" (the viewer itself reports why).
+// The model input.txt names, or "" (the viewer itself reports why).
 std::string StartModelPath() {
-  const bool logging = log_enabled();
-  log_enable(false);
-  std::string text;
-  InputStatus status;
-  const bool read = read_input_text(kInputFile, InputKind::Settings, text, &status);
-  log_enable(logging);
-  std::string word;
-  if (read) std::istringstream(text) >> word;
-  return word.substr(0, kLongestModelPath);
+  LogSilence quiet;
+  BinFile file;
+  std::string path;
+  if (file.open(kStartInputFile, "r", InputKind::Settings) != nullptr)
+    ReadStartModelPath(file.handle(), path);
+  return path;
 }
 
 void Append(std::vector<std::string>& list, const std::vector<std::string>& more) {

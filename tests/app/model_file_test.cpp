@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/effect_prefetch.h"
 #include "app/load_report.h"
 #include "app/watched_files.h"
 #include "tests/support/log_capture.h"
@@ -158,6 +159,24 @@ TEST(FilesOfModel, AScriptThatIsNoRegularFileIsSkippedQuietly) {
   // Opening the FIFO for reading would wait for a writer forever.
   EXPECT_EQ(FilesOfModel(dir.file("m.x_out"), ModelFolders{}).size(), 2u);
   EXPECT_TRUE(EffectsOfModel(dir.file("m.x_out"), "").empty());
+  EXPECT_TRUE(log.lines().empty());
+}
+
+TEST(StartFolderEffects, TheModelInputTxtNamesThenTheWallsQuietly) {
+  const LogCapture log;  // opens its log in a folder of its own
+  TempDir dir;
+  WorkingDirectoryGuard cwd;
+  fs::current_path(dir.path());
+  write_whole_file(dir.file("wall.txt"), "e ../effect/static.fx\n");
+  EXPECT_EQ(StartFolderEffects(), std::vector<std::string>{"../effect/static.fx"})
+      << "no input.txt: the wall's effects alone";
+
+  // Only input.txt's first word names the model, as the viewer reads it.
+  write_whole_file(dir.file("input.txt"), "  hero.x_out other.x_out\n");
+  write_whole_file(dir.file("hero.txt"), "e ../effect/skin.fx\nS ../effect/volume.fx\n");
+  const std::vector<std::string> expected = {"../effect/volume.fx", "../effect/skin.fx",
+                                             "../effect/static.fx"};
+  EXPECT_EQ(StartFolderEffects(), expected);
   EXPECT_TRUE(log.lines().empty());
 }
 
